@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Spinwave needs to build and test, when any is missing.
+# Uses apt-get directly as root, through sudo otherwise.
+set -euo pipefail
+packages=(
+  cmake ninja-build pkg-config g++
+  qt6-base-dev qt6-base-dev-tools
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsndfile1-dev libsamplerate0-dev portaudio19-dev libtag1-dev libxcb1-dev
+  fonts-dejavu-core
+)
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

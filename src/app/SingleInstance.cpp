@@ -1,0 +1,183 @@
+#include "app/SingleInstance.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+#include <QtEndian>
+
+namespace spinwave {
+
+namespace {
+
+constexpr char kCommand = 'C';
+constexpr char kRaise = 'R';
+constexpr int kHeaderSize = 5;
+
+QString UserName() {
+  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name && *pw->pw_name)
+    return QString::fromLocal8Bit(pw->pw_name);
+  QString user = qEnvironmentVariable("USER");
+  return user.isEmpty() ? QString::number(getuid()) : user;
+}
+
+QByteArray Frame(char kind, const QString& text) {
+  QByteArray payload = text.toUtf8();
+  QByteArray frame(kHeaderSize, '\0');
+  frame[0] = kind;
+  qToBigEndian<quint32>(quint32(payload.size()), frame.data() + 1);
+  return frame + payload;
+}
+
+// Sends one request and waits for its reply.
+bool Exchange(QLocalSocket& socket, char kind, const QString& text, int timeoutMs, int& reply,
+              QString* error) {
+  socket.write(Frame(kind, text));
+  if (!socket.waitForBytesWritten(timeoutMs) && socket.bytesToWrite() > 0) {
+    if (error) *error = "sending failed: " + socket.errorString();
+    return false;
+  }
+  QDeadlineTimer deadline(timeoutMs);
+  while (socket.bytesAvailable() < 4) {
+    if (socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() < 4) {
+      if (error) *error = "the running console closed the connection";
+      return false;
+    }
+    if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))) {
+      if (socket.bytesAvailable() >= 4) break;
+      if (error) *error = "no reply from the running console: " + socket.errorString();
+      return false;
+    }
+  }
+  QByteArray bytes = socket.read(4);
+  reply = qFromBigEndian<qint32>(bytes.constData());
+  return true;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(QString serverPath, QObject* parent)
+    : QObject(parent), serverPath_(serverPath.isEmpty() ? DefaultServerPath() : serverPath) {}
+
+SingleInstance::~SingleInstance() {
+  if (server_) server_->close();  // removes the socket file before the lock is released
+}
+
+QString SingleInstance::DefaultServerPath() {
+  QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QDir::tempPath();
+  return dir + "/Spinwave-" + UserName();
+}
+
+bool SingleInstance::Start(QString* error) {
+  if (!TakeLock(error)) return false;
+  Listen(error);
+  return true;
+}
+
+bool SingleInstance::TakeLock(QString* error) {
+  if (!lock_) {
+    lock_ = std::make_unique<QLockFile>(serverPath_ + ".lock");
+    // Held for the console's whole life: only a lock whose process is gone counts as stale.
+    lock_->setStaleLockTime(0);
+  }
+  if (lock_->isLocked() || lock_->tryLock(0)) return true;
+  if (lock_->error() == QLockFile::LockFailedError) return false;
+  if (error) *error = "cannot create the lock file " + lock_->fileName();
+  return true;
+}
+
+bool SingleInstance::Listen(QString* error) {
+  if (server_) return true;
+  // Our lock is held, so a socket file here was left by a console that crashed.
+  QLocalServer::removeServer(serverPath_);
+  server_ = new QLocalServer(this);
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  connect(server_, &QLocalServer::newConnection, this, &SingleInstance::AcceptConnections);
+  if (server_->listen(serverPath_)) return true;
+  if (error) *error = server_->errorString();
+  delete server_;
+  server_ = nullptr;
+  return false;
+}
+
+bool SingleInstance::Listening() const { return server_ && server_->isListening(); }
+
+void SingleInstance::AcceptConnections() {
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    pending_.insert(socket, QByteArray());
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequests(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+      pending_.remove(socket);
+      socket->deleteLater();
+    });
+    if (socket->bytesAvailable() > 0) ReadRequests(socket);
+  }
+}
+
+void SingleInstance::ReadRequests(QLocalSocket* socket) {
+  auto it = pending_.find(socket);
+  if (it == pending_.end()) return;
+  it->append(socket->readAll());
+  while (it->size() >= kHeaderSize) {
+    const char kind = it->at(0);
+    const quint32 length = qFromBigEndian<quint32>(it->constData() + 1);
+    if ((kind != kCommand && kind != kRaise) || length > quint32(MaxRequestLength)) {
+      pending_.erase(it);
+      socket->abort();
+      return;
+    }
+    if (it->size() < kHeaderSize + qsizetype(length)) return;
+    const QString text = QString::fromUtf8(it->constData() + kHeaderSize, qsizetype(length));
+    it->remove(0, kHeaderSize + qsizetype(length));
+
+    qint32 reply = 0;
+    if (kind == kRaise) {
+      emit RaiseRequested();
+    } else if (RemoteCommand) {
+      reply = RemoteCommand(text);
+    }
+    // The handler may have run an event loop (a message box) in which the peer went away.
+    it = pending_.find(socket);
+    if (it == pending_.end()) return;
+    QByteArray bytes(4, '\0');
+    qToBigEndian<qint32>(reply, bytes.data());
+    socket->write(bytes);
+    socket->flush();
+  }
+}
+
+bool SingleInstance::HandOver(const QStringList& arguments, QList<int>* replies, QString* error,
+                              int timeoutMs) const {
+  QLocalSocket socket;
+  // The running console may still be starting: retry until it listens.
+  QDeadlineTimer deadline(timeoutMs);
+  for (;;) {
+    socket.connectToServer(serverPath_);
+    if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) break;
+    if (deadline.hasExpired()) {
+      if (error) *error = "cannot reach the running console: " + socket.errorString();
+      return false;
+    }
+    socket.abort();
+    QThread::msleep(50);
+  }
+  int reply = 0;
+  if (arguments.size() < 2) {
+    if (!Exchange(socket, kRaise, QString(), timeoutMs, reply, error)) return false;
+  } else {
+    for (const QString& argument : arguments) {
+      if (!Exchange(socket, kCommand, argument, timeoutMs, reply, error)) return false;
+      if (replies) replies->append(reply);
+    }
+  }
+  socket.disconnectFromServer();
+  return true;
+}
+
+}  // namespace spinwave

@@ -1,0 +1,71 @@
+// The spinwave program: one console per user. A start while a console runs hands its arguments
+// over (or raises the running window) and ends; otherwise the console starts.
+#include <cstdio>
+#include <exception>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QSessionManager>
+#include <QStringList>
+
+#include "app/ShutdownSignals.h"
+#include "app/SingleInstance.h"
+#include "app/SpinwaveMain.h"
+#include "core/Messages.h"
+
+namespace {
+
+QStringList Arguments(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const QStringList arguments = Arguments(argc, argv);
+  spinwave::SingleInstance instance;
+  QString error;
+  if (!instance.TakeLock(&error)) {
+    // Another console runs: hand over, without opening a window.
+    QCoreApplication app(argc, argv);
+    if (!instance.HandOver(arguments, nullptr, &error))
+      std::fprintf(stderr, "Spinwave: %s\n", qUtf8Printable(error));
+    return 0;
+  }
+
+  try {
+    QApplication app(argc, argv);
+    if (error.isEmpty()) instance.Listen(&error);
+    if (!error.isEmpty())
+      std::fprintf(stderr, "Spinwave: other starts cannot reach this console: %s\n",
+                   qUtf8Printable(error));
+
+    TSpinwaveMain console(arguments);
+    instance.RemoteCommand = [&console](const QString& text) {
+      return console.RemoteCommand(text);
+    };
+    QObject::connect(&instance, &spinwave::SingleInstance::RaiseRequested, &console,
+                     &TSpinwaveMain::RaiseWindow);
+
+    // SIGTERM, SIGINT and the session manager's end-of-session request close the console as a
+    // normal close does, so the playlist, the library layout and the settings are saved.
+    spinwave::ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &spinwave::ShutdownSignals::Requested, &console,
+                     &QWidget::close);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &console,
+                     [&console](QSessionManager& manager) {
+                       if (!console.FormCloseQuery())
+                         manager.cancel();
+                       else
+                         console.close();
+                     });
+
+    console.show();
+    app.exec();
+  } catch (const std::exception& e) {
+    spinwave::ShowMessage(e.what());
+  }
+  return 0;
+}

@@ -1,10 +1,16 @@
 #include "app/SingleInstance.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -66,6 +72,7 @@ SingleInstance::SingleInstance(QString serverPath, QObject* parent)
 
 SingleInstance::~SingleInstance() {
   if (server_) server_->close();  // removes the socket file before the lock is released
+  if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 QString SingleInstance::DefaultServerPath() {
@@ -81,14 +88,24 @@ bool SingleInstance::Start(QString* error) {
 }
 
 bool SingleInstance::TakeLock(QString* error) {
-  if (!lock_) {
-    lock_ = std::make_unique<QLockFile>(serverPath_ + ".lock");
-    // Held for the console's whole life: only a lock whose process is gone counts as stale.
-    lock_->setStaleLockTime(0);
+  if (lockFd_ >= 0) return true;
+  // The lock file is never removed: removing it would let two starts lock two different files.
+  const QByteArray path = QFile::encodeName(serverPath_ + ".lock");
+  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    if (error) *error = "cannot open the lock file " + QFile::decodeName(path) + ": " +
+                        QString::fromLocal8Bit(std::strerror(errno));
+    return true;
   }
-  if (lock_->isLocked() || lock_->tryLock(0)) return true;
-  if (lock_->error() == QLockFile::LockFailedError) return false;
-  if (error) *error = "cannot create the lock file " + lock_->fileName();
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int why = errno;
+    ::close(fd);
+    if (why == EWOULDBLOCK) return false;
+    if (error) *error = "cannot lock " + QFile::decodeName(path) + ": " +
+                        QString::fromLocal8Bit(std::strerror(why));
+    return true;
+  }
+  lockFd_ = fd;
   return true;
 }
 
@@ -114,6 +131,7 @@ void SingleInstance::AcceptConnections() {
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequests(socket); });
     connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
       pending_.remove(socket);
+      busy_.remove(socket);
       socket->deleteLater();
     });
     if (socket->bytesAvailable() > 0) ReadRequests(socket);
@@ -124,6 +142,9 @@ void SingleInstance::ReadRequests(QLocalSocket* socket) {
   auto it = pending_.find(socket);
   if (it == pending_.end()) return;
   it->append(socket->readAll());
+  // A handler that runs an event loop (a message box) may bring more data: it waits in the
+  // buffer until the request being handled has its reply, so replies keep the requests' order.
+  if (busy_.contains(socket)) return;
   while (it->size() >= kHeaderSize) {
     const char kind = it->at(0);
     const quint32 length = qFromBigEndian<quint32>(it->constData() + 1);
@@ -140,7 +161,9 @@ void SingleInstance::ReadRequests(QLocalSocket* socket) {
     if (kind == kRaise) {
       emit RaiseRequested();
     } else if (RemoteCommand) {
+      busy_.insert(socket);
       reply = RemoteCommand(text);
+      busy_.remove(socket);
     }
     // The handler may have run an event loop (a message box) in which the peer went away.
     it = pending_.find(socket);

@@ -1,4 +1,5 @@
-// One console per user. The first start takes a lock file and listens on a local socket named
+// One console per user. The first start locks a lock file (an flock, which the system releases
+// when the process ends, however it ends) and listens on a local socket named
 // "Spinwave-" + user name (in $XDG_RUNTIME_DIR, else the temporary folder; only the same user
 // may connect). A later start finds the lock taken and talks to the running console instead:
 // with two or more arguments it sends each argument as one request, in order, and waits for the
@@ -11,11 +12,10 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include <QHash>
-#include <QLockFile>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -44,8 +44,8 @@ class SingleInstance : public QObject {
   bool Start(QString* error = nullptr);
   // Takes the lock that marks the running console; needs no application object, so a second
   // start can find out without opening a display. False when a running console holds it. A
-  // lock left by a console that crashed is taken over. When the lock file cannot be made at all
-  // (folder not writable) the console runs alone: true, with a reason in `error`.
+  // console that crashed holds nothing. When the lock file cannot be opened at all (folder not
+  // writable) the console runs alone: true, with a reason in `error`.
   bool TakeLock(QString* error = nullptr);
   // Listens for requests (needs the application object); a socket file left by a console that
   // crashed is replaced. False with a reason when listening failed: the console then runs
@@ -72,9 +72,10 @@ class SingleInstance : public QObject {
   void ReadRequests(QLocalSocket* socket);
 
   QString serverPath_;
-  std::unique_ptr<QLockFile> lock_;
+  int lockFd_ = -1;  // open and locked while this process is the running console
   QLocalServer* server_ = nullptr;
-  QHash<QLocalSocket*, QByteArray> pending_;
+  QHash<QLocalSocket*, QByteArray> pending_;  // bytes received and not yet handled
+  QSet<QLocalSocket*> busy_;                   // sockets whose request is being handled
 };
 
 }  // namespace spinwave

@@ -54,7 +54,11 @@ TSpinwaveMain::TSpinwaveMain(QStringList commandLine, std::string settingsFile, 
   FormCreate();
 }
 
-TSpinwaveMain::~TSpinwaveMain() = default;
+TSpinwaveMain::~TSpinwaveMain() {
+  // The views and models are child objects, destroyed after the tables they show: detach them.
+  if (playlistModel_) playlistModel_->SetTable(nullptr);
+  if (libraryModel_) libraryModel_->SetTable(nullptr);
+}
 
 QString TSpinwaveMain::VersionText() {
   // The build gives "v<major>.<minor>.<patch>"; the minor number is written with two digits so
@@ -295,12 +299,12 @@ void TSpinwaveMain::FormActivate() {
 
     const int playlistWidth = settings_->ReadInteger("Window", "Playlist", 0);
     if (playlistWidth > 0) {
-      const int rest = qMax(0, mainSplitter_->width() - playlistWidth);
+      const int rest = qMax(0, mainSplitter_->width() - mainSplitter_->handleWidth() - playlistWidth);
       mainSplitter_->setSizes({playlistWidth, rest});
     }
     const int treeWidth = settings_->ReadInteger("Window", "Tree", 0);
     if (treeWidth > 0) {
-      const int rest = qMax(0, dataSplitter_->width() - treeWidth);
+      const int rest = qMax(0, dataSplitter_->width() - dataSplitter_->handleWidth() - treeWidth);
       dataSplitter_->setSizes({treeWidth, rest});
     }
 
@@ -379,9 +383,12 @@ void TSpinwaveMain::FormClose() {
 
   // The library grid gets its library back (the browser may show another table in it), and the
   // widths the user dragged are kept in the file without rewriting the rows.
-  libraryModel_->SetTable(&library_);
-  spinwave::ApplyColumnWidths(*dbGrid_, library_);
-  spinwave::TakeColumnWidths(*dbGrid_, library_);
+  if (libraryModel_->Table() == &library_) {
+    spinwave::TakeColumnWidths(*dbGrid_, library_);
+  } else {
+    libraryModel_->SetTable(&library_);
+    spinwave::ApplyColumnWidths(*dbGrid_, library_);
+  }
   std::string error;
   if (!library_.SaveColWidths({}, &error))
     qWarning("Spinwave: the library's column widths were not saved: %s", error.c_str());

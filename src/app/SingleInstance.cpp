@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -97,6 +98,14 @@ bool SingleInstance::TakeLock(QString* error) {
                         QString::fromLocal8Bit(std::strerror(errno));
     return true;
   }
+  // In a shared temporary folder another user could have made the file: such a lock says
+  // nothing about our console, and its socket is not ours to talk to.
+  struct stat info = {};
+  if (::fstat(fd, &info) != 0 || info.st_uid != ::getuid()) {
+    ::close(fd);
+    if (error) *error = "the lock file " + QFile::decodeName(path) + " belongs to another user";
+    return true;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int why = errno;
     ::close(fd);
@@ -178,9 +187,19 @@ void SingleInstance::ReadRequests(QLocalSocket* socket) {
 bool SingleInstance::HandOver(const QStringList& arguments, QList<int>* replies, QString* error,
                               int timeoutMs) const {
   QLocalSocket socket;
-  // The running console may still be starting: retry until it listens.
+  // The running console may still be starting: retry until it listens. A socket file of
+  // another user is never talked to.
+  auto foreign = [this] {
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(serverPath_).constData(), &info) == 0 &&
+           info.st_uid != ::getuid();
+  };
   QDeadlineTimer deadline(timeoutMs);
   for (;;) {
+    if (foreign()) {
+      if (error) *error = serverPath_ + " belongs to another user";
+      return false;
+    }
     socket.connectToServer(serverPath_);
     if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) break;
     if (deadline.hasExpired()) {

@@ -187,16 +187,18 @@ bool TEMDB::LoadFromText(std::string_view text, const std::string& path, std::st
     }
 
     // Commit: nothing below allocates more than the column list.
-    if (withTypes) {
-      SetColCount(static_cast<int>(types.size()));
-      for (size_t c = 0; c < types.size(); ++c) SetColType(static_cast<int>(c), static_cast<int>(types[c]));
-    }
     Filtered = false;
     filterIndex_.clear();
     rows_.clear();
+    if (withTypes) {
+      SetColCount(static_cast<int>(types.size()));
+      for (size_t c = 0; c < types.size(); ++c)
+        SetColType(static_cast<int>(c), static_cast<int>(types[c]));
+    }
     SetColCount(cols);
     for (int c = 0; c < cols; ++c) SetColWidth(c, static_cast<int>(widths[static_cast<size_t>(c)]));
-    for (int c = 0; c < cols && c < static_cast<int>(names.size()); ++c) SetItem(c, -1, names[static_cast<size_t>(c)]);
+    for (int c = 0; c < cols && c < static_cast<int>(names.size()); ++c)
+      SetItem(c, -1, names[static_cast<size_t>(c)]);
     rows_ = std::move(rows);
     FileName = path;
     return true;

@@ -18,7 +18,6 @@ namespace spinwave {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kPlaylistTitle = "Spinwave v2 Playlist";
 
 struct Line {
   size_t begin;  // first byte

@@ -286,6 +286,12 @@ TEST(TEMDBFile, IncCounterCountsFromAbsentAndWritesOnlyThatRow) {
             "0,0,0\r\n0,0,0\r\nSpinwave Database\r\nFile,Artist,PlTimes\r\n"
             "\"/m/a b.mp3\",\"not saved\",5\r\n/m/b.mp3,B,1\r\n/m/c.mp3,C,x\r\n");
   EXPECT_FALSE(t.IncCounter("/m/z.mp3", 2));
+
+  // Under a filter the counter of the file's own row changes, not the visible row's.
+  t.Filter(1, "C");
+  ASSERT_TRUE(t.IncCounter("/m/b.mp3", 2));
+  t.ClearFilter();
+  EXPECT_EQ(ColumnCells(t, 2), (Strings{"5", "2", "x"}));
 }
 
 // A save that cannot complete (here: the temporary file's name is too long for the file

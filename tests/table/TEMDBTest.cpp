@@ -62,6 +62,19 @@ TEST(TEMDB, CellsNamesAndOutOfRangeAccess) {
   EXPECT_FALSE(t.GetRowSelected(-1));
 }
 
+TEST(TEMDB, SetItemAcceptsTextViewedInTheSameRow) {
+  TEMDB t;
+  FillTable(t, {"A", "B", "C"}, {{"first cell", "b", "third"}});
+  t.SetItem(1, 0, t.ItemView(0, 0));  // longer than the cell it replaces
+  t.SetItem(0, 0, t.ItemView(0, 0));  // same cell
+  t.SetItem(2, 0, t.ItemView(2, 0).substr(1));
+  t.SetItem(0, -1, t.ItemView(0, -1));
+  EXPECT_EQ(ColumnCells(t, 0), (Strings{"first cell"}));
+  EXPECT_EQ(ColumnCells(t, 1), (Strings{"first cell"}));
+  EXPECT_EQ(ColumnCells(t, 2), (Strings{"hird"}));
+  EXPECT_EQ(t.GetItem(0, -1), "A");
+}
+
 TEST(TEMDB, GetItemIntReadsTheLeadingInteger) {
   TEMDB t;
   t.SetColCount(1);

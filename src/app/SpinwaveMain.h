@@ -65,6 +65,10 @@ class TSpinwaveMain : public QMainWindow {
   // Reply of the update check (the reply body as text).
   void UpdateInfoRecieved(const std::string& reply);
 
+  // The jingle bank's form, created after the console when the jingle feature is enabled
+  // (filled in with the jingle bank).
+  void CreateJinglesForm() {}
+
   // A request handed over by another start of the program (see SingleInstance). Remote
   // commands are interpreted by a later part; until then a request is logged and answered 0.
   int RemoteCommand(const QString& text);

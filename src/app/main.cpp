@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&instance, &spinwave::SingleInstance::RaiseRequested, &console,
                      &TSpinwaveMain::RaiseWindow);
+    if (console.Settings()->JingleEnabled) console.CreateJinglesForm();
 
     // SIGTERM, SIGINT and the session manager's end-of-session request close the console as a
     // normal close does, so the playlist, the library layout and the settings are saved.

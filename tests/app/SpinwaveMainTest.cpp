@@ -77,6 +77,36 @@ TEST_F(Console, FirstStartCreatesFoldersAndAnEmptyLibrary) {
 
   EXPECT_TRUE(console.windowTitle().startsWith("Spinwave v"));
   EXPECT_TRUE(console.FirstActivationDone());
+
+  // Without a settings file the defaults apply; the first close creates it.
+  EXPECT_EQ(console.width(), 640);
+  EXPECT_EQ(console.height(), 440);
+  ASSERT_FALSE(spinwave::FileExists(Ini()));
+  ASSERT_TRUE(console.close());
+  TSettingsFile ini(Ini());
+  EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 640);
+  EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 440);
+  EXPECT_EQ(ini.ReadInteger("General", "AutomixSec", 0), 4);
+  EXPECT_EQ(ini.ReadInteger("Players", "VolumeL", 0), 255);
+}
+
+TEST_F(Console, OlderLibraryIsKeptAsideAndRebuilt) {
+  spinwave::MakeFolders(Program("data"));
+  // A library of an older program version: three columns.
+  const std::string bytes =
+      "30,150,150\r\n0,0,0\r\nSpinwave Database\r\nFile,Artist,Title\r\n/m/a.mp3,A,B\r\n";
+  WriteFile(Program("data/data.db"), bytes);
+  TSpinwaveMain console;
+  ASSERT_FALSE(messages.Texts().empty());
+  EXPECT_EQ(messages.Texts()[0].rfind("Database is older or corrupted and will be rebuilt.", 0),
+            0u);
+  EXPECT_EQ(ReadFile(Program("data/data.db.bak")), bytes);
+  EXPECT_EQ(console.Library().ColCount(), 16);
+  EXPECT_EQ(console.Library().RowCount(), 0);
+  spinwave::TEMDB saved;
+  saved.Title = spinwave::kLibraryTitle;
+  ASSERT_TRUE(saved.LoadFromFile(Program("data/data.db")));
+  EXPECT_EQ(saved.ColCount(), 16);
 }
 
 TEST_F(Console, VersionTextHasSixCharactersAfterTheV) {
@@ -171,6 +201,7 @@ TEST_F(Console, CloseWritesTheWindowKeysAndKeepsOtherLines) {
       console.resize(700, 500);
       console.SecSwitch()->setCurrentIndex(7);
       console.SetVolumes(200, 10);
+      ASSERT_EQ(console.frameGeometry().topLeft(), QPoint(c.left, c.top)) << c.what;
       ASSERT_TRUE(console.close()) << c.what;
       EXPECT_EQ(console.Settings(), nullptr);
     }

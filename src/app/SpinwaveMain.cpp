@@ -135,6 +135,12 @@ void TSpinwaveMain::BuildWidgets() {
   dirTree_->setMinimumWidth(40);
   dbGrid_ = new QTableView(dataSplitter_);
   dbGrid_->setObjectName("DBGrid");
+  // Like panels of fixed width beside a client-aligned one: when the window grows or is
+  // maximised, the library takes the extra width and the playlist and tree keep theirs.
+  mainSplitter_->setStretchFactor(0, 0);
+  mainSplitter_->setStretchFactor(1, 1);
+  dataSplitter_->setStretchFactor(0, 0);
+  dataSplitter_->setStretchFactor(1, 1);
   for (QTableView* view : {playlistView_, dbGrid_}) {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -178,6 +178,9 @@ TEST_F(Console, StartUsesTheStoredSettings) {
   EXPECT_EQ(console.VolumeL(), 100);
   EXPECT_EQ(console.VolumeR(), 255) << "a volume beyond the slider's range is clamped";
   EXPECT_EQ(console.MainSplitter()->sizes().value(0), 300);
+  console.resize(1200, 600);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(console.MainSplitter()->sizes().value(0), 300) << "the library takes the new width";
 }
 
 struct CloseCase {

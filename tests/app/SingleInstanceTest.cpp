@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -22,6 +23,16 @@ using spinwave::SingleInstance;
 using spinwave::test::ReadFile;
 using spinwave::test::TempFolder;
 
+// A test's folders. The socket lives in a short folder of its own: a socket path is limited to
+// 107 bytes, which a deep build tree could exceed.
+class Sandbox : public TempFolder {
+ public:
+  QString RunDir() const { return run_.path(); }
+
+ private:
+  QTemporaryDir run_{QDir::tempPath() + "/swrun-XXXXXX"};
+};
+
 // Runs the real program with `arguments` in an environment whose runtime, program and settings
 // folders lie in `dir`, and keeps the event loop turning (the server lives in this process)
 // until it ends.
@@ -30,9 +41,9 @@ struct ProgramRun {
   bool finished = false;
 };
 
-QProcessEnvironment ProgramEnvironment(const TempFolder& dir) {
+QProcessEnvironment ProgramEnvironment(const Sandbox& dir) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.Path() + "run"));
+  env.insert("XDG_RUNTIME_DIR", dir.RunDir());
   env.insert("SPINWAVE_HOME", QString::fromStdString(dir.Path() + "program"));
   env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.Path() + "config"));
   env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -40,7 +51,7 @@ QProcessEnvironment ProgramEnvironment(const TempFolder& dir) {
   return env;
 }
 
-ProgramRun RunProgram(const TempFolder& dir, const QStringList& arguments) {
+ProgramRun RunProgram(const Sandbox& dir, const QStringList& arguments) {
   QProcess process;
   process.setProcessEnvironment(ProgramEnvironment(dir));
   process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -53,14 +64,13 @@ ProgramRun RunProgram(const TempFolder& dir, const QStringList& arguments) {
   return run;
 }
 
-QString ServerPath(const TempFolder& dir) {
-  QDir().mkpath(QString::fromStdString(dir.Path() + "run"));
-  return QString::fromStdString(dir.Path() + "run/") +
+QString ServerPath(const Sandbox& dir) {
+  return dir.RunDir() + "/" +
          SingleInstance::DefaultServerPath().section('/', -1);
 }
 
 TEST(SingleInstance, SecondStartHandsOverEveryArgumentInOrder) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance server(ServerPath(dir));
   ASSERT_TRUE(server.Start());
   QStringList received;
@@ -81,7 +91,7 @@ TEST(SingleInstance, SecondStartHandsOverEveryArgumentInOrder) {
 }
 
 TEST(SingleInstance, SecondStartWithFewerThanTwoArgumentsOnlyRaises) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance server(ServerPath(dir));
   ASSERT_TRUE(server.Start());
   QStringList received;
@@ -101,7 +111,7 @@ TEST(SingleInstance, SecondStartWithFewerThanTwoArgumentsOnlyRaises) {
 }
 
 TEST(SingleInstance, EachRequestIsAnsweredBeforeTheNextIsSent) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance server(ServerPath(dir));
   ASSERT_TRUE(server.Start());
   QStringList received;
@@ -135,7 +145,7 @@ TEST(SingleInstance, EachRequestIsAnsweredBeforeTheNextIsSent) {
 }
 
 TEST(SingleInstance, OnlyOneConsoleHoldsTheLock) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance first(ServerPath(dir));
   SingleInstance second(ServerPath(dir));
   ASSERT_TRUE(first.Start());
@@ -145,7 +155,7 @@ TEST(SingleInstance, OnlyOneConsoleHoldsTheLock) {
 }
 
 TEST(SingleInstance, HandOverFailsCleanlyWhenNoConsoleAnswers) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance client(ServerPath(dir));
   QString error;
   EXPECT_FALSE(client.HandOver({"a", "b"}, nullptr, &error, 300));
@@ -153,7 +163,7 @@ TEST(SingleInstance, HandOverFailsCleanlyWhenNoConsoleAnswers) {
 }
 
 TEST(SingleInstance, OversizedRequestDropsTheConnection) {
-  TempFolder dir;
+  Sandbox dir;
   SingleInstance server(ServerPath(dir));
   ASSERT_TRUE(server.Start());
   int calls = 0;
@@ -183,7 +193,7 @@ void LeaveStaleSocket(const QString& path) {
 }
 
 TEST(SingleInstance, StaleSocketDoesNotPreventAFirstStart) {
-  TempFolder dir;
+  Sandbox dir;
   const QString path = ServerPath(dir);
   LeaveStaleSocket(path);
   ASSERT_TRUE(QFile::exists(path));

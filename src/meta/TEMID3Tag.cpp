@@ -5,6 +5,7 @@
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
@@ -182,7 +183,11 @@ void TEMID3Tag::LinkMp3() {
   TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
   if (!file.isValid()) return;
 
-  if ((flags_ & kID3v2) && file.hasID3v2Tag()) {
+  // An ID3v2 tag that runs past the end of the file (a cut download, a damaged header) is not
+  // trusted: the file counts as having no such tag.
+  const bool v2Whole = file.hasID3v2Tag() && file.ID3v2Tag()->header() &&
+                       int64_t(file.ID3v2Tag()->header()->completeTagSize()) <= int64_t(file.length());
+  if ((flags_ & kID3v2) && v2Whole) {
     hasTag_ = true;
     TagLib::ID3v2::Tag* v2 = file.ID3v2Tag();
     for (ID3_FrameID id : kAllFrames) {

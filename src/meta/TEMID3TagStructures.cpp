@@ -125,8 +125,12 @@ int TEMID3Tag::ReadStructure(int start) {
   }
   const std::string bareName = last == std::string_view::npos ? fileName_ : fileName_.substr(last + 1);
   if (text == bareName && last != std::string_view::npos) {
-    // A file directly in the searched folder: its own folder comes first, as in "/Pop/Song.mp3".
-    text = beforeLast == std::string_view::npos ? fileName_ : fileName_.substr(beforeLast);
+    // A file directly in the searched folder: its name alone is tried first (so that
+    // "Artist - Title.mp3" fits "Band - Song.mp3"), then with its own folder in front, as in
+    // "Pop/Song.mp3", so that "Artist/Title.mp3" fits when the folder searched is "Pop" itself.
+    for (const std::string& structure : structures_)
+      if (CheckStructure(structure, text)) return 0;
+    text = beforeLast == std::string_view::npos ? fileName_ : fileName_.substr(beforeLast + 1);
   }
 
   for (const std::string& structure : structures_)

@@ -44,6 +44,16 @@ bool IsIntegerField(const TagLib::String& s) {
   return true;
 }
 
+// "(n)" for a genre number.
+std::string GenreNumberText(const std::string& number) {
+  std::string text;
+  text.reserve(number.size() + 2);
+  text += '(';
+  text += number;
+  text += ')';
+  return text;
+}
+
 // The tag library hands a content type such as "(17)Live" over as the fields "17" and "Live".
 // Rebuild the "(n)text" form the genre logic works on: numbers before any text in parentheses,
 // text fields after them.
@@ -51,7 +61,7 @@ std::string ContentTypeText(const TagLib::StringList& fields) {
   std::string numbers, text;
   for (const auto& f : fields) {
     if (text.empty() && IsIntegerField(f)) {
-      numbers += "(" + FromTag(f) + ")";
+      numbers += GenreNumberText(FromTag(f));
     } else if (!f.isEmpty()) {
       if (!text.empty()) text += " / ";
       text += FromTag(f);
@@ -221,7 +231,7 @@ void TEMID3Tag::LinkMp3() {
     fill(ID3FID_COMMENT, FromTag(v1->comment()));
     if (v1->year() > 0) fill(ID3FID_YEAR, std::to_string(v1->year()));
     if (v1->track() > 0) fill(ID3FID_TRACKNUM, std::to_string(v1->track()));
-    if (v1->genreNumber() < 255) fill(ID3FID_CONTENTTYPE, "(" + std::to_string(v1->genreNumber()) + ")");
+    if (v1->genreNumber() < 255) fill(ID3FID_CONTENTTYPE, GenreNumberText(std::to_string(v1->genreNumber())));
   }
 }
 
@@ -308,7 +318,7 @@ int TEMID3Tag::SaveID3v2Tag() {
   WriteID3v2Frame(ID3FID_YEAR, year_);
   WriteID3v2Frame(ID3FID_TRACKNUM, std::to_string(tracknr_));
   WriteID3v2Frame(ID3FID_CONTENTTYPE,
-                  "(" + std::to_string(ID3v1GenreIndex(v1Genre_) - 1) + ")" + v2Genre_);
+                  GenreNumberText(std::to_string(ID3v1GenreIndex(v1Genre_) - 1)) + v2Genre_);
   WriteID3v2Frame(ID3FID_SONGLEN, std::to_string(time_));
   WriteID3v2Frame(ID3FID_COMPOSER, composer_);
   WriteID3v2Frame(ID3FID_ORIGARTIST, orgArtist_);

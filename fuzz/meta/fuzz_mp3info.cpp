@@ -9,7 +9,7 @@
 #include "meta/TEMMP3Info.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/spinwave-fuzz-" + std::to_string(::getpid()) + ".mp3";
+  static const std::string path = (::access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm/spinwave-fuzz-") : std::string("/tmp/spinwave-fuzz-")) + std::to_string(::getpid()) + ".mp3";
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   if (size) std::fwrite(data, 1, size, f);

@@ -374,5 +374,29 @@ TEST(TEMID3Tag, FrameWritesAndReads) {
   EXPECT_EQ(messages.Texts()[0], "Couldn't create ID3 frame: 0");
 }
 
+
+TEST(TEMID3Tag, ReadsId3v24TagsOfOtherPrograms) {
+  // ID3v2.4 keeps the year in TDRC and several genres as separate fields.
+  test::TempFolder dir;
+  const std::string mp3 = NewMp3(dir);
+  {
+    TagLib::MPEG::File file(mp3.c_str(), TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    auto* year = new TagLib::ID3v2::TextIdentificationFrame("TDRC", TagLib::String::UTF8);
+    year->setText("2004-05-01");
+    tag->addFrame(year);
+    auto* genre = new TagLib::ID3v2::TextIdentificationFrame("TCON", TagLib::String::UTF8);
+    genre->setText(TagLib::StringList(TagLib::String("9")).append("Acid Jazz").append("Lounge"));
+    tag->addFrame(genre);
+    ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
+                          TagLib::File::DoNotDuplicate));
+  }
+  TEMID3Tag tag;
+  ASSERT_TRUE(tag.SetFilename(mp3));
+  EXPECT_EQ(tag.GetYear(), "2004-05-01");
+  EXPECT_EQ(tag.GetV1Genre(), "Metal");
+  EXPECT_EQ(tag.GetV2Genre(), "Acid Jazz / Lounge");
+}
+
 }  // namespace
 }  // namespace spinwave

@@ -162,6 +162,17 @@ TEST(TEMFindFile, EmptyMaskFindsNoFilesButEntersSubfolders) {
   EXPECT_TRUE(finder.Files().empty());
   EXPECT_EQ(rec.paths, (std::vector<std::string>{dir.Path(), dir.File("sub/")}));
 
+  // "*.*" lists every entry but the folder's own "." and "..".
+  TEMFindFile all;
+  Recorder allRec(all);
+  all.SetMask("*.*");
+  all.SetPath(dir.Path());
+  all.SetRecursive(false);
+  all.Start();
+  ASSERT_TRUE(allRec.Wait());
+  EXPECT_EQ(std::set<std::string>(all.Files().begin(), all.Files().end()),
+            (std::set<std::string>{dir.File("a.mp3"), dir.File("sub")}));
+
   // A folder that does not exist contributes nothing and still finishes.
   TEMFindFile missing;
   Recorder missingRec(missing);

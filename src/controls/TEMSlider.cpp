@@ -43,9 +43,21 @@ void TEMSlider::LoadDefaults() {
     if (horizontal) thumb_ = thumb_.transformed(turn);
   }
   if (!rulerAssigned_) {
-    ruler_ = ControlResourcePicture("RULER");
-    if (horizontal) ruler_ = ruler_.transformed(turn);
+    defaultRuler_ = ControlResourcePicture("RULER");
+    if (horizontal) defaultRuler_ = defaultRuler_.transformed(turn);
+    ruler_ = defaultRuler_;
   }
+  rulerTransparent_ = TransparentPicture(ruler_);
+}
+
+void TEMSlider::FitDefaultRuler() {
+  // The built-in ruler is stretched along the whole slider; an assigned ruler is drawn as it is.
+  if (rulerAssigned_ || defaultRuler_.isNull()) return;
+  const QSize want = orientation_ == soVertical
+                         ? QSize(defaultRuler_.width(), std::max(1, height()))
+                         : QSize(std::max(1, width()), defaultRuler_.height());
+  if (ruler_.size() == want) return;
+  ruler_ = defaultRuler_.scaled(want, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   rulerTransparent_ = TransparentPicture(ruler_);
 }
 
@@ -141,6 +153,7 @@ int TEMSlider::AlongPos(const QPoint& p) const {
 }
 
 void TEMSlider::Relayout() {
+  FitDefaultRuler();
   const int tw = thumb_.width(), th = thumb_.height();
   const int rw = ruler_.width(), rh = ruler_.height();
   if (orientation_ == soVertical) {

@@ -289,3 +289,13 @@ TEST(Slider, DoubleClickRaisesOnDblClick) {
   EXPECT_EQ(tag, 2);
   EXPECT_FALSE(s->Dragging());
 }
+
+TEST(Slider, HandCursorOverTheThumbOnly) {
+  auto s = MakeSlider(soHorizontal, 113, 24);
+  s->show();
+  Move(s.get(), {5, 12});
+  EXPECT_EQ(s->cursor().shape(), Qt::BitmapCursor);
+  EXPECT_FALSE(s->cursor().pixmap().isNull());
+  Move(s.get(), {80, 12});
+  EXPECT_EQ(s->cursor().shape(), Qt::ArrowCursor);
+}

@@ -152,6 +152,7 @@ void TRLed::SetOrientation(TTrackBarOrientation orientation) {
 void TRLed::SetPeaksFall(bool on) {
   if (on == peaksFall_) return;
   peaksFall_ = on;
+  paintedPeak_ = -1;  // the held-peak bar changes look on the next paint
   update();
 }
 
@@ -221,6 +222,10 @@ const QImage& TRLed::Render() {
   if (int(drawn_.size()) != count) {
     drawn_.assign(std::size_t(count), 0);
     fullRedraw_ = true;
+  }
+  if (!fullRedraw_ && lit == paintedLit_ && peakLed_ == paintedPeak_) {
+    busy_ = false;  // nothing moved since the last paint
+    return work_;
   }
   QPainter painter(&work_);
   if (fullRedraw_) work_.fill(backColor_);

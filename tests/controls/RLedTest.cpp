@@ -265,3 +265,14 @@ TEST(PositionBar, ClickReportsPositionInStepsOfMaxValueDivWidth) {
     EXPECT_EQ(tag, 3);
   }
 }
+
+TEST(BarMeter, SwitchingPeaksFallShowsOrHidesTheHeldPeak) {
+  auto meter = MakeMeter();
+  meter->SetPosition(90);
+  meter->SetPosition(40);
+  meter->Render();
+  meter->SetPeaksFall(true);
+  EXPECT_EQ(BarFill(Shot(meter.get()), 3), kRed);
+  meter->SetPeaksFall(false);
+  EXPECT_EQ(BarFill(Shot(meter.get()), 3), Dim(kRed));
+}

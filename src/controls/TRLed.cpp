@@ -255,8 +255,8 @@ void TRLed::paintEvent(QPaintEvent* event) {
 
 void TRLed::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // A new size is drawn in full on the next paint (the picture's size no longer matches).
   if (peakLed_ > BarCount() + 1) ResetPeak();
-  fullRedraw_ = true;
 }
 
 void TRLed::mousePressEvent(QMouseEvent* event) {

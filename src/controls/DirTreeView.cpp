@@ -23,8 +23,7 @@
 // Resources of a static library must be registered by hand.
 static void InitDirTreeResources() { Q_INIT_RESOURCE(DirTreeIcons); }
 
-using spinwave::DirectoryExists;
-using spinwave::EqualsNoCase;
+namespace spinwave {
 
 namespace {
 
@@ -53,7 +52,7 @@ std::string ParentPath(const std::string& path) {
 
 // Order of sibling folders: by name with ASCII case ignored, exact order as the tie-break.
 bool NameBefore(const std::string& a, const std::string& b) {
-  const int c = spinwave::CompareNoCase(a, b);
+  const int c = CompareNoCase(a, b);
   return c != 0 ? c < 0 : a < b;
 }
 
@@ -93,8 +92,8 @@ TDirTreeView::TDirTreeView(QWidget* parent) : QTreeWidget(parent) {
 
   if (g_instances++ == 0) {
     DirTreeLog("\r\nReading mount list ");
-    spinwave::VolumeLists probe;
-    DirTreeLog(spinwave::ReadVolumes(mountListFile_, probe) ? "done" : "error");
+    VolumeLists probe;
+    DirTreeLog(ReadVolumes(mountListFile_, probe) ? "done" : "error");
   }
   watcher_ = new QFileSystemWatcher(this);
   connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &TDirTreeView::FolderChanged);
@@ -152,7 +151,7 @@ void TDirTreeView::CreateRoot() {
 
   TDirTreeNode* computer = CreateFolderNode("", "My Computer", nullptr, ftMyComputer);
   TDirTreeNode* network = CreateFolderNode("", "Network", nullptr, ftNetwork);
-  spinwave::ReadVolumes(mountListFile_, volumes_);
+  ReadVolumes(mountListFile_, volumes_);
   AttachFolders(computer);
   AttachFolders(network);
 }
@@ -188,7 +187,7 @@ TDirTreeNode* TDirTreeView::CreateFolderNode(const std::string& path, const std:
   // Has-children mark. Folders on network mounts are not probed (a slow server would freeze
   // the window); expanding them finds out.
   bool hasChildren = true;
-  if (kind == ftFolder && !(parent && UnderNetwork(parent))) hasChildren = spinwave::HasSubFolder(path);
+  if (kind == ftFolder && !(parent && UnderNetwork(parent))) hasChildren = HasSubFolder(path);
   node->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator
                                             : QTreeWidgetItem::DontShowIndicatorWhenChildless);
   return node;
@@ -205,14 +204,14 @@ void TDirTreeView::AttachVolumes(TDirTreeNode* node) {
       h->setIcon(0, style()->standardIcon(QStyle::SP_DirHomeIcon));
       shown.insert(home);
     }
-    for (const spinwave::MountEntry& m : volumes_.local) {
+    for (const MountEntry& m : volumes_.local) {
       if (shown.count(m.mountPoint) || !DirectoryExists(m.mountPoint)) continue;
       shown.insert(m.mountPoint);
       auto* v = CreateFolderNode(m.mountPoint, BaseName(m.mountPoint), node, ftFolder);
       v->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
     }
   } else {
-    for (const spinwave::MountEntry& m : volumes_.network)
+    for (const MountEntry& m : volumes_.network)
       CreateFolderNode(m.mountPoint, BaseName(m.mountPoint) + " (" + m.device + ")", node,
                        ftNetworkEntry);
   }
@@ -232,13 +231,13 @@ bool TDirTreeView::ListChildren(TDirTreeNode* node, bool& anyAdded) {
   {
     WaitCursor wait;
     std::string error;
-    if (!spinwave::ListSubFolders(node->Data.Path, names, &error)) {
+    if (!ListSubFolders(node->Data.Path, names, &error)) {
       DirTreeLog("\r\nCannot list " + error);
       return false;
     }
   }
   for (const std::string& name : names)
-    CreateFolderNode(spinwave::JoinPath(node->Data.Path, name), name, node, ftFolder);
+    CreateFolderNode(JoinPath(node->Data.Path, name), name, node, ftFolder);
   anyAdded = !names.empty();
   node->setChildIndicatorPolicy(anyAdded ? QTreeWidgetItem::ShowIndicator
                                          : QTreeWidgetItem::DontShowIndicatorWhenChildless);
@@ -344,7 +343,7 @@ TDirTreeNode* TDirTreeView::GetSpecialNode(TFolderType kind) const {
 }
 
 TDirTreeNode* TDirTreeView::FindNode(const std::string& path) {
-  const std::string wanted = StripOneSlash(spinwave::ToLowerAscii(path));
+  const std::string wanted = StripOneSlash(ToLowerAscii(path));
   if (wanted.size() <= 2) {
     setCurrentItem(nullptr);
     clearSelection();
@@ -426,7 +425,7 @@ void TDirTreeView::FolderChanged(const QString& folder) {
 // (and their expansion) of folders that are still there.
 void TDirTreeView::SyncChildren(TDirTreeNode* node) {
   std::vector<std::string> names;
-  if (!spinwave::ListSubFolders(node->Data.Path, names)) return;
+  if (!ListSubFolders(node->Data.Path, names)) return;
   std::set<std::string> wanted(names.begin(), names.end());
   std::set<std::string> present;
   for (int i = node->childCount() - 1; i >= 0; --i) {
@@ -437,7 +436,7 @@ void TDirTreeView::SyncChildren(TDirTreeNode* node) {
   for (const std::string& name : names) {
     if (present.count(name)) continue;
     TDirTreeNode* c =
-        CreateFolderNode(spinwave::JoinPath(node->Data.Path, name), name, node, ftFolder);
+        CreateFolderNode(JoinPath(node->Data.Path, name), name, node, ftFolder);
     // Move it to its place among the sorted siblings.
     node->removeChild(c);
     int at = 0;
@@ -462,8 +461,8 @@ void TDirTreeView::RebuildTopNode(TDirTreeNode* node) {
 }
 
 void TDirTreeView::RefreshVolumes() {
-  spinwave::VolumeLists now;
-  if (!spinwave::ReadVolumes(mountListFile_, now)) return;
+  VolumeLists now;
+  if (!ReadVolumes(mountListFile_, now)) return;
   const bool localChanged = now.local != volumes_.local;
   const bool networkChanged = now.network != volumes_.network;
   volumes_ = std::move(now);
@@ -474,7 +473,7 @@ void TDirTreeView::RefreshVolumes() {
 // ---- log ----
 
 void TDirTreeView::DirTreeLog(const std::string& text) {
-  const std::string file = spinwave::ProgramFolder() + "dirtreelog.txt";
+  const std::string file = ProgramFolder() + "dirtreelog.txt";
   struct stat st {};
   const bool restart = ::stat(file.c_str(), &st) == 0 && st.st_size > 102400;
   if (FILE* f = std::fopen(file.c_str(), restart ? "wb" : "ab")) {
@@ -482,3 +481,5 @@ void TDirTreeView::DirTreeLog(const std::string& text) {
     std::fclose(f);
   }
 }
+
+}  // namespace spinwave

@@ -19,6 +19,8 @@
 class QFileSystemWatcher;
 class QSocketNotifier;
 
+namespace spinwave {
+
 // Node kinds.
 enum TFolderType : uint8_t {
   ftLibrary = 0,       // library node, path "Database"
@@ -130,7 +132,9 @@ class TDirTreeView : public QTreeWidget {
   QFileSystemWatcher* watcher_ = nullptr;
   std::map<std::string, int> watchCount_;
   std::string mountListFile_ = "/proc/self/mounts";
-  spinwave::VolumeLists volumes_;
+  VolumeLists volumes_;
   int mountFd_ = -1;
   QSocketNotifier* mountNotifier_ = nullptr;
 };
+
+}  // namespace spinwave

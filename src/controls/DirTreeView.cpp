@@ -86,6 +86,9 @@ TDirTreeView::TDirTreeView(QWidget* parent) : QTreeWidget(parent) {
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  folderIcon_ = style()->standardIcon(QStyle::SP_DirIcon);
+  computerIcon_ = style()->standardIcon(QStyle::SP_ComputerIcon);
+  networkIcon_ = style()->standardIcon(QStyle::SP_DriveNetIcon);
   connect(this, &QTreeWidget::itemExpanded, this, &TDirTreeView::ItemExpanded);
   connect(this, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { CurrentChanged(current); });
@@ -164,32 +167,34 @@ bool TDirTreeView::UnderNetwork(const TDirTreeNode* node) const {
   return false;
 }
 
-TDirTreeNode* TDirTreeView::CreateFolderNode(const std::string& path, const std::string& caption,
-                                             TDirTreeNode* parent, TFolderType kind) {
+TDirTreeNode* TDirTreeView::MakeFolderNode(const std::string& path, const std::string& caption,
+                                           TDirTreeNode* parent, TFolderType& kind) {
   if (parent && parent->Data.Kind == ftNetwork) kind = ftNetworkEntry;
-  const bool child = kind == ftFolder || kind == ftVirtual || kind == ftNetworkEntry;
   auto* node = new TDirTreeNode(this, TFolderData{path, kind}, nextSerial_++);
   node->setText(0, Q(caption));
-
-  QStyle* s = style();
   switch (kind) {
-    case ftMyComputer: node->setIcon(0, s->standardIcon(QStyle::SP_ComputerIcon)); break;
-    case ftNetwork: node->setIcon(0, s->standardIcon(QStyle::SP_DriveNetIcon)); break;
-    case ftNetworkEntry: node->setIcon(0, s->standardIcon(QStyle::SP_DriveNetIcon)); break;
-    default: node->setIcon(0, s->standardIcon(QStyle::SP_DirIcon)); break;
+    case ftMyComputer: node->setIcon(0, computerIcon_); break;
+    case ftNetwork:
+    case ftNetworkEntry: node->setIcon(0, networkIcon_); break;
+    default: node->setIcon(0, folderIcon_); break;
   }
-
-  if (child && parent)
-    parent->addChild(node);
-  else
-    addTopLevelItem(node);
-
   // Has-children mark. Folders on network mounts are not probed (a slow server would freeze
   // the window); expanding them finds out.
   bool hasChildren = true;
   if (kind == ftFolder && !(parent && UnderNetwork(parent))) hasChildren = HasSubFolder(path);
   node->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator
                                             : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  return node;
+}
+
+TDirTreeNode* TDirTreeView::CreateFolderNode(const std::string& path, const std::string& caption,
+                                             TDirTreeNode* parent, TFolderType kind) {
+  TDirTreeNode* node = MakeFolderNode(path, caption, parent, kind);
+  const bool child = kind == ftFolder || kind == ftVirtual || kind == ftNetworkEntry;
+  if (child && parent)
+    parent->addChild(node);
+  else
+    addTopLevelItem(node);
   return node;
 }
 
@@ -236,8 +241,14 @@ bool TDirTreeView::ListChildren(TDirTreeNode* node, bool& anyAdded) {
       return false;
     }
   }
-  for (const std::string& name : names)
-    CreateFolderNode(JoinPath(node->Data.Path, name), name, node, ftFolder);
+  // Built first and added in one step: one insertion instead of one per folder.
+  QList<QTreeWidgetItem*> children;
+  children.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& name : names) {
+    TFolderType kind = ftFolder;
+    children.append(MakeFolderNode(JoinPath(node->Data.Path, name), name, node, kind));
+  }
+  node->addChildren(children);
   anyAdded = !names.empty();
   node->setChildIndicatorPolicy(anyAdded ? QTreeWidgetItem::ShowIndicator
                                          : QTreeWidgetItem::DontShowIndicatorWhenChildless);

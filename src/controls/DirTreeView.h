@@ -124,7 +124,11 @@ class TDirTreeView : public QTreeWidget {
   void Unwatch(const std::string& path);
   void OpenMountNotifier();
   bool UnderNetwork(const TDirTreeNode* node) const;
+  // A new folder node, not yet in the tree; `kind` becomes the kind it was given.
+  TDirTreeNode* MakeFolderNode(const std::string& path, const std::string& caption,
+                               TDirTreeNode* parent, TFolderType& kind);
 
+  QIcon folderIcon_, computerIcon_, networkIcon_;
   std::string path_ = "Database";
   uint64_t nextSerial_ = 0;
   bool destroying_ = false;

@@ -471,7 +471,7 @@ void TEMDBGrid::DrawCell(QPainter& p, int col, int row, const QRect& r) {
   const bool fixed = row == 0 || col < fixedCols_;
   const bool isPressed = row == 0 && pressed_ && pressedCol_ == col;
   TFormatOptions fo;
-  static_cast<QFont&>(fo.Font) = p.font();
+  static_cast<QFont&>(fo.Font) = font();  // each cell starts from the grid's font
   if (fixed) {
     fo.Brush = colorFixed_;
     fo.Font.Color = colorFixedText_;
@@ -526,10 +526,7 @@ void TEMDBGrid::DrawCell(QPainter& p, int col, int row, const QRect& r) {
     textRect.adjust(2, 0, 0, 0);
   }
   p.setPen(fo.Font.Color);
-  p.save();
-  p.setClipRect(r.intersected(textRect.adjusted(-2, 0, 2, 0)), Qt::IntersectClip);
-  p.drawText(textRect, flags, text);
-  p.restore();
+  p.drawText(textRect.intersected(r), flags, text);  // drawText clips to its rectangle
 }
 
 QRect TEMDBGrid::VThumb(const Layout& l) const {

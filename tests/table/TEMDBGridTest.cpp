@@ -475,6 +475,27 @@ TEST(TEMDBGrid, SelectedRowsUseTheSelectedColours) {
   EXPECT_EQ(formats[3].Text, "Artist 1003");
 }
 
+TEST(TEMDBGrid, FormatChangesStayInTheirCell) {
+  GridFixture f(5);
+  std::map<std::pair<int, int>, TFormatOptions> seen;
+  f.grid.OnGetCellFormat = [&](TEMDBGrid*, int col, int row, TFormatOptions& fo) {
+    seen[{col, row}] = fo;
+    if (col == 1 && row == 1) {
+      fo.Font.setBold(true);
+      fo.Font.Color = Qt::red;
+      fo.Brush = Qt::green;
+      fo.Text = "Changed";
+    }
+  };
+  f.grid.RenderAll();
+  for (const auto& cell : {std::make_pair(2, 1), std::make_pair(1, 2), std::make_pair(0, 2)}) {
+    EXPECT_FALSE(seen[cell].Font.bold()) << cell.first << "," << cell.second;
+    EXPECT_NE(seen[cell].Font.Color, QColor(Qt::red));
+  }
+  EXPECT_EQ(f.grid.OffscreenImage().pixelColor(f.grid.GetCellRect(1, 1).bottomRight()), QColor(Qt::green));
+  EXPECT_EQ(f.grid.GetCell(1, 1), "Artist 1001") << "the event changes the drawing, not the table";
+}
+
 TEST(TEMDBGrid, QuickFindJumpsToTheFirstRowWithTheLetter) {
   GridFixture f(200);
   for (int r = 1; r <= 200; ++r)

@@ -259,7 +259,11 @@ void TEMDBGrid::Settle() {
   // Pull the view up and left as long as everything still fits, so no empty space is left.
   topRow_ = std::clamp(topRow_, 1, std::max(1, std::min(GetRowCount() - 1, MaxTopRow(l))));
   // A filter or a shorter table set by the owner may have left the current row behind.
-  curRow_ = std::clamp(curRow_, 1, std::max(1, GetRowCount() - 1));
+  const int current = std::clamp(curRow_, 1, std::max(1, GetRowCount() - 1));
+  if (current != curRow_) {
+    curRow_ = current;
+    table_.SetRowSelected(curRow_ - 1, true);
+  }
   const int maxLeft = MaxLeftCol(l);
   if (leftCol_ > maxLeft) leftCol_ = maxLeft;
   if (leftCol_ < fixedCols_) leftCol_ = fixedCols_;

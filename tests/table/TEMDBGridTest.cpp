@@ -548,3 +548,22 @@ TEST(TEMDBGrid, ScrollBarPartsScroll) {
   EXPECT_EQ(f.grid.GetMode(), 0);
   EXPECT_EQ(f.grid.GetTopRow(), 201 - f.grid.GetVisibleRowCount());
 }
+
+TEST(TEMDBGrid, ShowsTheFilteredRowsOfItsTable) {
+  GridFixture f(100);
+  f.grid.SetRow(60);
+  // The owner filters the table directly, then repaints.
+  EXPECT_EQ(f.grid.Table().Filter(2, "Title 7"), 11);  // 7, 70..79
+  f.grid.Repaint();
+  f.grid.RenderAll();
+  EXPECT_EQ(f.grid.GetRowCount(), 12);
+  EXPECT_EQ(f.grid.GetCell(2, 2), "Title 70");
+  EXPECT_LE(f.grid.GetRow(), 11);
+  QTest::keyClick(&f.grid, Qt::Key_End);
+  EXPECT_EQ(f.grid.GetRow(), 11);
+  EXPECT_EQ(f.grid.GetCell(2, f.grid.GetRow()), "Title 79");
+  EXPECT_TRUE(f.grid.GetSelected(11));
+  f.grid.Table().ClearFilter();
+  f.grid.Repaint();
+  EXPECT_EQ(f.grid.GetRowCount(), 101);
+}

@@ -428,8 +428,17 @@ void TDirTreeView::FolderChanged(const QString& folder) {
   const std::string target = DirectoryExists(path) ? path : ParentPath(path);
   if (!DirectoryExists(path)) Unwatch(path);
   if (target.empty()) return;
+  // Syncing one node may delete others, so the nodes are looked up afresh by serial each time.
+  std::vector<uint64_t> serials;
   for (TDirTreeNode* n : Nodes())
-    if (n->Listed && StripOneSlash(n->Data.Path) == StripOneSlash(target)) SyncChildren(n);
+    if (n->Listed && StripOneSlash(n->Data.Path) == StripOneSlash(target)) serials.push_back(n->Serial);
+  for (uint64_t serial : serials) {
+    for (TDirTreeNode* n : Nodes())
+      if (n->Serial == serial) {
+        SyncChildren(n);
+        break;
+      }
+  }
 }
 
 // Brings a listed node's children in line with the folder's sub-folders, keeping the nodes

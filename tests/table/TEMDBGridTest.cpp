@@ -567,3 +567,30 @@ TEST(TEMDBGrid, ShowsTheFilteredRowsOfItsTable) {
   f.grid.Repaint();
   EXPECT_EQ(f.grid.GetRowCount(), 101);
 }
+
+TEST(TEMDBGrid, MouseEventsReachTheOwner) {
+  GridFixture f(10);
+  std::vector<std::pair<int, int>> downs;  // grid row and column under each press
+  int doubleClicks = 0, ups = 0;
+  f.grid.OnMouseDown = [&](TEMDBGrid* g, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+    int row, col;
+    g->MouseToCell(x, y, row, col);
+    downs.emplace_back(row, col);
+  };
+  f.grid.OnMouseUp = [&](TEMDBGrid*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++ups; };
+  f.grid.OnDblClick = [&](TEMDBGrid*) { ++doubleClicks; };
+  QTest::mouseDClick(&f.grid, Qt::LeftButton, {}, f.CellCentre(2, 4));
+  EXPECT_EQ(doubleClicks, 1);
+  ASSERT_FALSE(downs.empty());
+  EXPECT_EQ(downs.back(), std::make_pair(4, 2));
+  EXPECT_EQ(f.grid.GetRow(), 4);
+  f.Click(1, 5);
+  EXPECT_EQ(ups, 1);
+  EXPECT_EQ(downs.back(), std::make_pair(5, 1));
+  // Presses on the scroll bars are the grid's own.
+  downs.clear();
+  GridFixture g(200);
+  g.grid.OnMouseDown = f.grid.OnMouseDown;
+  QTest::mouseClick(&g.grid, Qt::LeftButton, {}, QPoint(g.grid.width() - 3, 3));
+  EXPECT_TRUE(downs.empty());
+}

@@ -9,9 +9,6 @@
 
 namespace spinwave {
 
-inline constexpr const char* kLibraryTitle = "Spinwave Database";
-inline constexpr const char* kPlaylistTitle = "Spinwave v2 Playlist";
-inline constexpr const char* kJingleTitle = "Jingle Database";
 inline constexpr int kLibraryColumnCount = 16;
 
 struct LibraryColumn {

@@ -50,7 +50,7 @@ void SetPackedCell(std::string& cells, int col, std::string_view text) {
   char prefix[2];
   PutLength(prefix, text.size());
   if (text.size() == oldLength) {
-    std::memcpy(cells.data() + at + 2, text.data(), text.size());
+    std::memmove(cells.data() + at + 2, text.data(), text.size());
     return;
   }
   std::string value;

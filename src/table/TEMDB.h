@@ -36,6 +36,11 @@ namespace spinwave {
 
 class TEMDB;
 
+// Titles (identity lines) of the tables Spinwave keeps in files.
+inline constexpr const char* kLibraryTitle = "Spinwave Database";
+inline constexpr const char* kPlaylistTitle = "Spinwave v2 Playlist";  // first field not saved
+inline constexpr const char* kJingleTitle = "Jingle Database";
+
 // Longest text a cell or a column name holds (its length is a 16-bit signed number).
 inline constexpr int kMaxCellLength = 32766;
 

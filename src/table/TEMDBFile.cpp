@@ -18,7 +18,6 @@ namespace spinwave {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kPlaylistTitle = "Spinwave v2 Playlist";
 
 struct Line {
   size_t begin;  // first byte
@@ -98,6 +97,23 @@ bool ReadNumbers(std::string_view line, const char* what, const std::string& pat
   return true;
 }
 
+// The first field of a line that begins with a double quote, with doubled quotes undone.
+std::string QuotedFirstField(std::string_view line) {
+  std::string field;
+  for (size_t i = 1; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      if (i + 1 < line.size() && line[i + 1] == '"') {
+        field.push_back('"');
+        ++i;
+        continue;
+      }
+      break;
+    }
+    field.push_back(line[i]);
+  }
+  return field;
+}
+
 bool TitleMatches(std::string_view text, const std::vector<Line>& lines, const std::string& title) {
   return (lines.size() > 1 && LineText(text, lines[1]) == title) ||
          (lines.size() > 2 && LineText(text, lines[2]) == title);
@@ -170,16 +186,18 @@ bool TEMDB::LoadFromText(std::string_view text, const std::string& path, std::st
     }
 
     // Commit: nothing below allocates more than the column list.
-    if (withTypes) {
-      SetColCount(static_cast<int>(types.size()));
-      for (size_t c = 0; c < types.size(); ++c) SetColType(static_cast<int>(c), static_cast<int>(types[c]));
-    }
     Filtered = false;
     filterIndex_.clear();
     rows_.clear();
+    if (withTypes) {
+      SetColCount(static_cast<int>(types.size()));
+      for (size_t c = 0; c < types.size(); ++c)
+        SetColType(static_cast<int>(c), static_cast<int>(types[c]));
+    }
     SetColCount(cols);
     for (int c = 0; c < cols; ++c) SetColWidth(c, static_cast<int>(widths[static_cast<size_t>(c)]));
-    for (int c = 0; c < cols && c < static_cast<int>(names.size()); ++c) SetItem(c, -1, names[static_cast<size_t>(c)]);
+    for (int c = 0; c < cols && c < static_cast<int>(names.size()); ++c)
+      SetItem(c, -1, names[static_cast<size_t>(c)]);
     rows_ = std::move(rows);
     FileName = path;
     return true;
@@ -261,12 +279,16 @@ bool TEMDB::UpdateRowInFile(const std::string& file, std::string* error) {
   const std::vector<Line> lines = SplitLineSpans(text);
   if (!TitleMatches(text, lines, Title)) return true;
   // The row's line begins with the path, or with a quote and then the path when the path had
-  // to be quoted.
+  // to be quoted. A path holding a double quote is written with that quote doubled, so a
+  // quoted first field is also compared with its doubled quotes undone.
   const Line* found = nullptr;
   for (size_t i = 3; i < lines.size() && !found; ++i) {
     const std::string_view line = LineText(text, lines[i]);
     if (line.substr(0, file.size()) == file ||
         (!line.empty() && line.substr(1, file.size()) == file))
+      found = &lines[i];
+    else if (!line.empty() && line[0] == '"' && line.find("\"\"") != std::string_view::npos &&
+             std::string_view(QuotedFirstField(line)).substr(0, file.size()) == file)
       found = &lines[i];
   }
   if (!found) return true;

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/soundlib.h"
@@ -19,12 +24,6 @@ constexpr int kAheadSeconds = 4;
 // reached by seeking earlier and decoding forward.
 constexpr int kOggTailMs = 1500;
 
-bool ReadableFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
 }  // namespace
 
 SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
@@ -37,6 +36,7 @@ SoundStream::~SoundStream() {
   wake_.notify_all();
   if (thread_.joinable()) thread_.join();
   if (file_) sf_close(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 int SoundStream::LengthMs() const {
@@ -55,21 +55,27 @@ void SoundStream::SetError(const std::string& text) {
 }
 
 int SoundStream::OpenFile() {
-  if (!ReadableFile(path)) {
-    SetError("cannot read file \"" + path + "\"");
+  // One open for both questions: can the file be read at all, and is it audio.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError("cannot read file \"" + path + "\": " + std::strerror(errno));
     return kOpenFailed;
   }
   SF_INFO info{};
-  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  file_ = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
   if (!file_) {
+    ::close(fd);
     SetError("not a playable audio file \"" + path + "\": " + sf_strerror(nullptr));
     return kOpenBadFormat;
   }
+  fd_ = fd;
   if (info.samplerate < 1000 || info.samplerate > 384000 || info.channels < 1 ||
       info.frames <= 0) {
     SetError("no audio in \"" + path + "\"");
     sf_close(file_);
     file_ = nullptr;
+    ::close(fd_);
+    fd_ = -1;
     return kOpenBadFormat;
   }
   sampleRate_ = info.samplerate;

@@ -78,6 +78,7 @@ struct SoundStream {
   std::int64_t frames_ = 0;
   bool isOgg_ = false;
   SNDFILE* file_ = nullptr;
+  int fd_ = -1;
   std::unique_ptr<AudioRingBuffer> ring_;
 
   mutable std::mutex mutex_;  // guards error_, quit_ and the wake-up (never taken by the mixer)

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -337,6 +338,11 @@ TEST_F(SoundLibStreamTest, DamagedFilesFailOrPlayToTheirEnd) {
       {"riffnoise.wav", "RIFF" + noise, false},
       {"oggnoise.ogg", "OggS" + noise, false},
   };
+  auto openDescriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto descriptorsBefore = openDescriptors();
   for (bool blocking : {true, false}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name + (blocking ? " blocking" : " non-blocking"));
@@ -364,6 +370,7 @@ TEST_F(SoundLibStreamTest, DamagedFilesFailOrPlayToTheirEnd) {
       EXPECT_TRUE(lib.Stream_Close(stream));
     }
   }
+  EXPECT_EQ(openDescriptors(), descriptorsBefore) << "no file stays open";
 }
 
 TEST_F(SoundLibStreamTest, StreamsNeedAnInitialisedLibrary) {

@@ -142,7 +142,8 @@ bool SoundDeviceStream::OpenOutput(const SoundDevice& device, int rate, int buff
       bufferMs > 0 ? bufferMs / 1000.0 : info->defaultHighOutputLatency;
   PaStream* stream = nullptr;
   PaError result =
-      Pa_OpenStream(&stream, nullptr, &params, rate, paFramesPerBufferUnspecified, paNoFlag,
+      // 10 ms callbacks keep stream times and levels moving in steps the deck clock can show.
+      Pa_OpenStream(&stream, nullptr, &params, rate, static_cast<unsigned long>(rate / 100), paNoFlag,
                     &OutputCallback, this);
   if (result == paNoError) result = Pa_StartStream(stream);
   if (result != paNoError) {

@@ -124,6 +124,9 @@ struct SoundLib::Impl {
   std::atomic<int> chainIndex{0};
 
   // Mixer.
+  std::atomic<bool> mixerEnabled{false};  // channels and buffers exist (set by Init, cleared by Close)
+  std::atomic<bool> nonRealtime{false};   // Update / Render may mix
+  std::atomic<int> mixRateShared{0};
   std::atomic<bool> inBlock{false};
   std::atomic<std::uint64_t> blocks{0};
   std::vector<float> accumulator = std::vector<float>(kBlockFrames * 2);
@@ -378,6 +381,11 @@ struct SoundLib::Impl {
 
   void MixBlock(std::int16_t* out, int frames) {
     inBlock.store(true, std::memory_order_seq_cst);
+    if (!mixerEnabled.load(std::memory_order_seq_cst)) {
+      std::memset(out, 0, static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
+      inBlock.store(false, std::memory_order_seq_cst);
+      return;
+    }
     const auto started = Clock::now();
     std::fill(accumulator.begin(), accumulator.begin() + frames * 2, 0.0f);
     for (auto& owned : channels) {
@@ -519,6 +527,9 @@ struct SoundLib::Impl {
   }
 
   void CloseLocked() {
+    nonRealtime.store(false, std::memory_order_seq_cst);
+    mixerEnabled.store(false, std::memory_order_seq_cst);
+    WaitMixerPass();
     StopRecordingLocked();
     if (device) device->Close();
     device.reset();
@@ -675,6 +686,9 @@ bool SoundLib::Init(int mixRate, int maxChannels, unsigned /*flags*/) {
   m.activeOutput = type;
   m.initialised = true;
   m.lastError.clear();
+  m.mixRateShared.store(mixRate);
+  m.mixerEnabled.store(true, std::memory_order_seq_cst);
+  m.nonRealtime.store(type == kOutputNoSoundNonRealtime, std::memory_order_seq_cst);
   return true;
 }
 
@@ -698,11 +712,12 @@ void SoundLib::Close() {
   impl_->CloseLocked();
 }
 
+// Update and Render are the mixer of the non-real-time output: like the audio callback they take
+// no lock (they run beside the other operations, which hand changes over through atomics).
 bool SoundLib::Update(int ms) {
-  std::lock_guard lock(impl_->mutex);
   Impl& m = *impl_;
-  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || ms < 0) return false;
-  m.updateCarry += static_cast<double>(ms) * m.mixRate / 1000.0;
+  if (!m.nonRealtime.load(std::memory_order_acquire) || ms < 0) return false;
+  m.updateCarry += static_cast<double>(ms) * m.mixRateShared.load() / 1000.0;
   int frames = static_cast<int>(m.updateCarry);
   m.updateCarry -= frames;
   while (frames > 0) {
@@ -714,9 +729,8 @@ bool SoundLib::Update(int ms) {
 }
 
 int SoundLib::Render(std::int16_t* out, int frames) {
-  std::lock_guard lock(impl_->mutex);
   Impl& m = *impl_;
-  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || !out || frames <= 0) return 0;
+  if (!m.nonRealtime.load(std::memory_order_acquire) || !out || frames <= 0) return 0;
   m.Mix(out, frames);
   return frames;
 }

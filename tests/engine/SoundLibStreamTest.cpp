@@ -125,6 +125,16 @@ TEST_F(SoundLibStreamTest, TimeAdvancesWithPlaybackAndStopRewinds) {
   ASSERT_TRUE(lib.SetPaused(channel, false));
   test::RenderMs(lib, 500);
   EXPECT_NEAR(lib.Stream_GetTime(stream), 2000, 1);
+  // A seek while paused (back to a cue point) holds there and plays on from it.
+  ASSERT_TRUE(lib.SetPaused(channel, true));
+  ASSERT_TRUE(lib.Stream_SetTime(stream, 700));
+  test::RenderMs(lib, 300);
+  EXPECT_EQ(lib.Stream_GetTime(stream), 700);
+  ASSERT_TRUE(lib.SetPaused(channel, false));
+  test::RenderMs(lib, 300);
+  EXPECT_NEAR(lib.Stream_GetTime(stream), 1000, 1);
+  test::RenderMs(lib, 1000);
+  EXPECT_NEAR(lib.Stream_GetTime(stream), 2000, 1);
   // Stop: the channel is gone, the stream is back at its start.
   ASSERT_TRUE(lib.Stream_Stop(stream));
   EXPECT_FALSE(lib.IsPlaying(channel));

@@ -28,13 +28,22 @@ constexpr int kOggTailMs = 1500;
 
 SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
 
-SoundStream::~SoundStream() {
+void SoundStream::Shutdown() {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
   }
   wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  if (!thread_.joinable()) return;
+  if (thread_.get_id() == std::this_thread::get_id() || OpenState() == kOpenPending) {
+    thread_.detach();
+  } else {
+    thread_.join();
+  }
+}
+
+SoundStream::~SoundStream() {
+  Shutdown();
   if (file_) sf_close(file_);
   if (fd_ >= 0) ::close(fd_);
 }
@@ -104,7 +113,7 @@ int SoundStream::OpenBlocking() {
 }
 
 void SoundStream::OpenInBackground() {
-  thread_ = std::thread([this] { Run(true); });
+  thread_ = std::thread([self = shared_from_this()] { self->Run(true); });
 }
 
 void SoundStream::Run(bool openFirst) {
@@ -112,6 +121,8 @@ void SoundStream::Run(bool openFirst) {
     const int state = OpenFile();
     openState_.store(state, std::memory_order_release);
     if (state != kOpenReady) return;
+    std::lock_guard lock(mutex_);
+    if (quit_) return;
   }
   DecodeLoop();
 }

@@ -17,7 +17,7 @@ typedef struct sf_private_tag SNDFILE;
 
 namespace spinwave {
 
-struct SoundStream {
+struct SoundStream : std::enable_shared_from_this<SoundStream> {
   SoundStream(std::string path, unsigned mode);
   ~SoundStream();  // stops and joins the decoder thread
   SoundStream(const SoundStream&) = delete;
@@ -25,8 +25,12 @@ struct SoundStream {
 
   // Opens the file on the calling thread and starts decoding. Returns the open state.
   int OpenBlocking();
-  // Starts the decoder thread, which opens the file first.
+  // Starts the decoder thread, which opens the file first. The stream must be owned by a
+  // std::shared_ptr: a thread still waiting for its file (a hung network share, a pipe) keeps the
+  // stream alive after Shutdown and ends on its own once the open returns.
   void OpenInBackground();
+  // Stops the decoder thread: joins it, or lets it go when it still waits in the open.
+  void Shutdown();
 
   int OpenState() const { return openState_.load(std::memory_order_acquire); }
   // Valid once OpenState() is 0.

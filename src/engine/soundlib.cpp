@@ -116,7 +116,7 @@ struct SoundLib::Impl {
   std::atomic<bool> clockQuit{false};
 
   // Owned objects.
-  std::vector<std::unique_ptr<SoundStream>> streams;
+  std::vector<std::shared_ptr<SoundStream>> streams;
   std::vector<std::unique_ptr<SoundSample>> samples;
   std::vector<std::unique_ptr<SoundDspUnit>> dspUnits;
   std::uint64_t dspCreated = 0;
@@ -545,6 +545,7 @@ struct SoundLib::Impl {
     chains[0].count = 0;
     chains[1].count = 0;
     dspUnits.clear();
+    for (auto& s : streams) s->Shutdown();
     streams.clear();
     samples.clear();
     channels.clear();
@@ -748,7 +749,7 @@ SoundStream* SoundLib::Stream_Open(const std::string& fileName, unsigned mode, i
     m.Fail("no file name");
     return nullptr;
   }
-  auto stream = std::make_unique<SoundStream>(fileName, mode);
+  auto stream = std::make_shared<SoundStream>(fileName, mode);
   if (mode & kModeNonBlocking) {
     stream->OpenInBackground();
   } else if (stream->OpenBlocking() != kOpenReady) {
@@ -831,8 +832,10 @@ bool SoundLib::Stream_Close(SoundStream* stream) {
   if (!s) return false;
   if (Channel* c = m.ChannelOfStream(s)) m.StopChannel(c);
   m.WaitMixerPass();
-  m.streams.erase(std::find_if(m.streams.begin(), m.streams.end(),
-                               [s](const auto& owned) { return owned.get() == s; }));
+  auto owned = std::find_if(m.streams.begin(), m.streams.end(),
+                            [s](const auto& p) { return p.get() == s; });
+  (*owned)->Shutdown();  // never waits for a file that does not answer
+  m.streams.erase(owned);
   return true;
 }
 

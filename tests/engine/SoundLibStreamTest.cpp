@@ -310,6 +310,20 @@ TEST_F(SoundLibStreamTest, NonBlockingOpenReportsPendingThenReady) {
   }
 }
 
+// Ejecting a track whose file does not answer (a hung share; here a pipe nobody writes) must
+// not freeze the caller.
+TEST_F(SoundLibStreamTest, ClosingAStreamStillOpeningDoesNotWaitForTheFile) {
+  const std::string fifo = folder.File("hung.mp3");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  SoundStream* stream = lib.Stream_Open(fifo, kModeNormal | kModeNonBlocking);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(lib.Stream_GetOpenState(stream), kOpenPending);
+  EXPECT_TRUE(lib.Stream_Close(stream));
+  EXPECT_EQ(lib.Stream_GetOpenState(stream), kOpenFailed) << "the handle is gone";
+  lib.Close();
+  { std::ofstream writer(fifo); }  // lets the abandoned open finish
+}
+
 TEST_F(SoundLibStreamTest, NonBlockingOpenOfAMissingFileFails) {
   SoundStream* stream = lib.Stream_Open(folder.File("absent.mp3"), kModeNormal | kModeNonBlocking);
   ASSERT_NE(stream, nullptr);

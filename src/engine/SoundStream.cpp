@@ -50,7 +50,7 @@ SoundStream::~SoundStream() {
 
 int SoundStream::LengthMs() const {
   if (OpenState() != kOpenReady || sampleRate_ <= 0) return 0;
-  return static_cast<int>(frames_ * 1000 / sampleRate_);
+  return static_cast<int>(Frames() * 1000 / sampleRate_);
 }
 
 std::string SoundStream::Error() const {
@@ -134,13 +134,14 @@ void SoundStream::DecodeLoop() {
   std::uint64_t gen = 0;
   bool eof = false;
   std::int64_t discard = 0;  // frames to drop after a seek that landed early
+  std::int64_t filePosition = 0;  // frame of the file the next read returns
   for (;;) {
     const std::uint64_t wanted = releasedGen_.load(std::memory_order_acquire);
     if (wanted != gen) {
       gen = wanted;
-      std::int64_t target = std::clamp<std::int64_t>(seekTarget_.load(), 0, frames_);
+      std::int64_t target = std::clamp<std::int64_t>(seekTarget_.load(), 0, Frames());
       std::int64_t seekTo = target;
-      if (isOgg_ && frames_ - target < static_cast<std::int64_t>(sampleRate_) * kOggTailMs / 1000)
+      if (isOgg_ && Frames() - target < static_cast<std::int64_t>(sampleRate_) * kOggTailMs / 1000)
         seekTo = std::max<std::int64_t>(0, target - static_cast<std::int64_t>(sampleRate_) * 2);
       sf_count_t landed = sf_seek(file_, seekTo, SEEK_SET);
       if (landed < 0) {
@@ -149,6 +150,7 @@ void SoundStream::DecodeLoop() {
         landed = 0;
       }
       discard = std::max<std::int64_t>(0, target - landed);
+      filePosition = landed;
       // The mixer no longer reads this stream (see BeginSeek): drop the old audio here.
       ring_->SkipTo(ring_->WriteIndex());
       eof = false;
@@ -170,10 +172,13 @@ void SoundStream::DecodeLoop() {
     }
     const sf_count_t got = sf_readf_float(file_, raw.data(), kChunkFrames);
     if (got <= 0) {
+      // The real end is known now: it replaces an estimated length.
+      if (filePosition > 0 && filePosition != Frames()) frames_.store(filePosition, std::memory_order_release);
       eof = true;
       eofGenPlusOne_.store(gen + 1, std::memory_order_release);
       continue;
     }
+    filePosition += got;
     std::size_t n = static_cast<std::size_t>(got);
     std::size_t skip = 0;
     if (discard > 0) {
@@ -195,7 +200,7 @@ void SoundStream::DecodeLoop() {
 }
 
 void SoundStream::BeginSeek(std::int64_t frame) {
-  seekTarget_.store(std::clamp<std::int64_t>(frame, 0, frames_));
+  seekTarget_.store(std::clamp<std::int64_t>(frame, 0, Frames()));
   requestGen_.fetch_add(1, std::memory_order_seq_cst);
 }
 
@@ -262,7 +267,7 @@ std::size_t SoundStream::Read(float* stereoOut, std::size_t frames, PullResult* 
 void SoundStream::PublishPlayed(double framesSinceBase) {
   played = framesSinceBase;
   const std::int64_t pos =
-      std::min<std::int64_t>(frames_, consumerBase_ + static_cast<std::int64_t>(played));
+      std::min<std::int64_t>(Frames(), consumerBase_ + static_cast<std::int64_t>(played));
   position_.store(pos, std::memory_order_release);
 }
 

@@ -35,7 +35,9 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   int OpenState() const { return openState_.load(std::memory_order_acquire); }
   // Valid once OpenState() is 0.
   int SampleRate() const { return sampleRate_; }
-  std::int64_t Frames() const { return frames_; }
+  // Length in frames; corrected to the decoded end once the decoder reached it (files whose
+  // header gave only an estimate).
+  std::int64_t Frames() const { return frames_.load(std::memory_order_acquire); }
   int LengthMs() const;
   std::string Error() const;
 
@@ -79,7 +81,7 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   std::atomic<int> openState_{-2};
   int sampleRate_ = 0;
   int fileChannels_ = 0;
-  std::int64_t frames_ = 0;
+  std::atomic<std::int64_t> frames_{0};
   bool isOgg_ = false;
   SNDFILE* file_ = nullptr;
   int fd_ = -1;

@@ -77,6 +77,36 @@ TEST_F(SoundLibStreamTest, AccurateLengthModeGivesTheSameExactLength) {
   EXPECT_EQ(lib.Stream_GetLengthMs(stream), 3700);
 }
 
+// An MP3 without its leading Info frame (as some encoders write them) gives only an estimated
+// length: the accurate mode counts it exactly, and the plain mode corrects it at the end.
+TEST_F(SoundLibStreamTest, Mp3WithoutLengthHeaderGetsItsRealLength) {
+  ToneSpec spec;
+  spec.durationMs = 3000;
+  const std::string bytes = test::ReadFile(MakeFile("withinfo", AudioFormat::Mp3, spec));
+  ASSERT_GT(bytes.size(), 4u);
+  ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xff) << "the file starts with a frame";
+  // MPEG-1 layer III frame length: 144000 × bit rate / sample rate + padding.
+  const int bitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  const auto b2 = static_cast<unsigned char>(bytes[2]);
+  const int frameLength = 144000 * bitRates[(b2 >> 4) & 15] / 44100 + ((b2 >> 1) & 1);
+  ASSERT_NE(bytes.substr(0, static_cast<size_t>(frameLength)).find("Info"), std::string::npos);
+  const std::string path = folder.File("noinfo.mp3");
+  test::WriteFile(path, bytes.substr(static_cast<size_t>(frameLength)));
+
+  SoundStream* counted = lib.Stream_Open(path, kModeNormal | kModeAccurateLength);
+  ASSERT_NE(counted, nullptr);
+  const int exact = lib.Stream_GetLengthMs(counted);
+  EXPECT_NEAR(exact, 3000, 60) << "encoder delay and padding are part of a header-less file";
+
+  SoundStream* stream = lib.Stream_Open(path, kModeNormal);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_NEAR(lib.Stream_GetLengthMs(stream), exact, 100) << "an estimate";
+  const int channel = lib.Stream_Play(kFreeChannel, stream);
+  ASSERT_TRUE(PlaysToEnd(channel, 5000));
+  EXPECT_EQ(lib.Stream_GetLengthMs(stream), exact);
+  EXPECT_EQ(lib.Stream_GetTime(stream), exact);
+}
+
 // Pulses of 1 kHz, 30 ms long, start every 300 ms: after a seek to t the first pulse must be
 // heard at the next multiple of 300 ms.
 TEST_F(SoundLibStreamTest, SeekLandsOnTheFileTimeInEveryFormat) {

@@ -2,7 +2,9 @@
 // files, driven through the non-real-time output so every figure is exact.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -352,6 +354,46 @@ TEST_F(SoundLibStreamTest, ClosingAStreamStillOpeningDoesNotWaitForTheFile) {
   EXPECT_EQ(lib.Stream_GetOpenState(stream), kOpenFailed) << "the handle is gone";
   lib.Close();
   { std::ofstream writer(fifo); }  // lets the abandoned open finish
+}
+
+// A decoder that cannot keep up (here: a pipe that delivers half a second and then waits) leaves
+// the mixer a dry buffer: it plays silence, counts an underrun and goes on once audio arrives.
+TEST_F(SoundLibStreamTest, DryBufferPlaysSilenceAndCountsAnUnderrun) {
+  ToneSpec spec;
+  spec.durationMs = 1000;
+  spec.amplitude = 0.5;
+  const std::string bytes = test::ReadFile(MakeFile("source", AudioFormat::Wav, spec));
+  const size_t half = 44 + 44100 / 2 * 4;  // the header and the first 0.5 s of 16-bit stereo
+  ASSERT_GT(bytes.size(), half);
+  const std::string fifo = folder.File("slow.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  SoundStream* stream = lib.Stream_Open(fifo, kModeNormal | kModeNonBlocking);
+  ASSERT_NE(stream, nullptr);
+  const int writer = ::open(fifo.c_str(), O_WRONLY);  // waits for the decoder to open it
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, bytes.data(), half), static_cast<ssize_t>(half));
+  // The decoder reads 4096 frames at a time: 5 pieces (464 ms) arrive, the 6th waits.
+  for (int i = 0; i < 5000 && lib.Stream_GetBufferedMs(stream) < 450; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(lib.Stream_GetOpenState(stream), kOpenReady);
+  const int channel = lib.Stream_Play(kFreeChannel, stream);
+  ASSERT_GE(channel, 0);
+  const std::int64_t underrunsBefore = lib.GetUnderruns();
+  std::vector<short> out(44100 * 2);
+  ASSERT_EQ(lib.Render(out.data(), 44100), 44100);
+  EXPECT_GT(lib.GetUnderruns(), underrunsBefore);
+  EXPECT_TRUE(lib.IsPlaying(channel)) << "a dry buffer is not the end";
+  std::vector<short> first(out.begin(), out.begin() + 2 * 20000);
+  std::vector<short> second(out.begin() + 2 * 22200, out.end());
+  EXPECT_NEAR(test::Peak(first, 0), 0.5, 0.01);
+  EXPECT_EQ(test::Peak(second, 0), 0.0);
+  // The rest arrives: playback goes on and ends at the file's end.
+  const size_t rest = bytes.size() - half;
+  ASSERT_EQ(::write(writer, bytes.data() + half, rest), static_cast<ssize_t>(rest));
+  ::close(writer);
+  const auto after = test::RenderMs(lib, 300);
+  EXPECT_NEAR(test::Peak(after, 0), 0.5, 0.01);
+  EXPECT_TRUE(PlaysToEnd(channel, 1000));
 }
 
 TEST_F(SoundLibStreamTest, NonBlockingOpenOfAMissingFileFails) {

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/SampleRecording.h"
 #include "engine/SoundDevices.h"
 #include "engine/SoundStream.h"
 
@@ -480,21 +481,12 @@ struct SoundLib::Impl {
   void Capture(const std::int16_t* in, int frames) {
     if (!recording.load(std::memory_order_acquire)) return;
     SoundSample* smp = recordSample;
-    int pos = recordPosition.load(std::memory_order_relaxed);
-    for (int i = 0; i < frames; ++i) {
-      if (pos >= smp->length) {
-        if (!recordLoop.load(std::memory_order_relaxed)) {
-          recording.store(false, std::memory_order_release);
-          break;
-        }
-        pos = 0;
-      }
-      std::int16_t* dst = smp->data.data() + static_cast<std::size_t>(pos) * 2;
-      std::atomic_ref<std::int16_t>(dst[0]).store(in[i * 2], std::memory_order_relaxed);
-      std::atomic_ref<std::int16_t>(dst[1]).store(in[i * 2 + 1], std::memory_order_relaxed);
-      ++pos;
-    }
+    bool full = false;
+    const int pos = WriteRecordedFrames(smp->data.data(), smp->length,
+                                        recordPosition.load(std::memory_order_relaxed),
+                                        recordLoop.load(std::memory_order_relaxed), in, frames, &full);
     recordPosition.store(pos, std::memory_order_release);
+    if (full) recording.store(false, std::memory_order_release);
   }
 
   void ClockLoop() {

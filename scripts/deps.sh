@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build pkg-config g++
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsndfile1-dev libsamplerate0-dev portaudio19-dev libtag1-dev libxcb1-dev
+  libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libtag1-dev libxcb1-dev
   fonts-dejavu-core
 )
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi

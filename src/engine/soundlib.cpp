@@ -1,1 +1,1135 @@
 #include "engine/soundlib.h"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/SoundDevices.h"
+#include "engine/SoundStream.h"
+
+namespace spinwave {
+
+// A block of 16-bit stereo audio that channels can play (the microphone's looping sample).
+struct SoundSample {
+  std::vector<std::int16_t> data;  // interleaved stereo
+  int length = 0;                  // frames
+  std::atomic<bool> loop{false};
+  int defaultFrequency = 44100;
+  int defaultVolume = 255;
+  int defaultPan = kStereoPan;
+  int defaultPriority = 0;
+};
+
+struct SoundDspUnit {
+  SoundDspCallback callback;
+  int priority = 0;
+  void* param = nullptr;
+  std::uint64_t created = 0;  // keeps creation order among equal priorities
+  std::atomic<bool> active{false};
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kBlockFrames = 1024;   // the mixer works (and DSP units see) blocks of at most this
+constexpr int kInputFrames = 2048;   // per-channel input buffer feeding the resampler
+constexpr int kMaxDspUnits = 64;
+constexpr int kChannelBits = 12;     // channel handle = index | serial << kChannelBits
+constexpr int kSerialMask = 0x7ffff;
+constexpr int kMinFrequency = 200;
+constexpr int kMaxFrequency = 705600;
+
+// One mixer voice. Control fields are atomics written by the control side; the rest belongs to
+// the mixer while `active` is set and to the control side (under the instance mutex, after a
+// mixer pass) otherwise.
+struct Channel {
+  std::atomic<bool> active{false};    // the mixer plays it
+  std::atomic<bool> inUse{false};     // handed out and not stopped
+  std::atomic<bool> finished{false};  // the source ended
+  std::atomic<bool> paused{false};
+  std::atomic<int> volume{255};
+  std::atomic<int> pan{kStereoPan};
+  std::atomic<int> frequency{44100};
+  std::atomic<float> levelLeft{0};
+  std::atomic<float> levelRight{0};
+  std::atomic<std::int64_t> samplePosition{0};
+  int serial = 0;
+  SoundStream* stream = nullptr;
+  SoundSample* sample = nullptr;
+
+  // Mixer state.
+  SRC_STATE* src = nullptr;
+  std::vector<float> in = std::vector<float>(kInputFrames * 2);
+  std::size_t inCount = 0;
+  std::vector<float> out = std::vector<float>(kBlockFrames * 2);
+  std::int64_t sampleRead = 0;  // next sample frame to feed the resampler
+  double samplePlayed = 0;      // sample frames heard
+
+  ~Channel() {
+    if (src) src_delete(src);
+  }
+};
+
+struct DspChain {
+  int count = 0;
+  std::array<SoundDspUnit*, kMaxDspUnits> units{};
+};
+
+float Clip(float v) { return v > 1.0f ? 1.0f : (v < -1.0f ? -1.0f : v); }
+
+}  // namespace
+
+struct SoundLib::Impl {
+  explicit Impl(std::string n) : name(std::move(n)) {}
+
+  const std::string name;
+  mutable std::mutex mutex;
+  std::string lastError;
+
+  // Set-up.
+  int outputType = kOutputDirectSound;
+  int driver = 0;
+  int mixer = kMixerQualityAutodetect;
+  int bufferMs = 0;
+  int recordDriver = 0;
+  std::vector<SoundDevice> outputDevices;
+  std::vector<SoundDevice> inputDevices;
+  bool outputListed = false;
+  bool inputListed = false;
+
+  // Running output.
+  bool initialised = false;
+  int activeOutput = kOutputNoSound;
+  int mixRate = 0;
+  std::vector<std::unique_ptr<Channel>> channels;
+  std::unique_ptr<SoundDeviceStream> device;
+  std::thread clockThread;
+  std::atomic<bool> clockQuit{false};
+
+  // Owned objects.
+  std::vector<std::unique_ptr<SoundStream>> streams;
+  std::vector<std::unique_ptr<SoundSample>> samples;
+  std::vector<std::unique_ptr<SoundDspUnit>> dspUnits;
+  std::uint64_t dspCreated = 0;
+  std::array<DspChain, 2> chains;
+  std::atomic<int> chainIndex{0};
+
+  // Mixer.
+  std::atomic<bool> inBlock{false};
+  std::atomic<std::uint64_t> blocks{0};
+  std::vector<float> accumulator = std::vector<float>(kBlockFrames * 2);
+  std::vector<std::int16_t> mixed = std::vector<std::int16_t>(kBlockFrames * 2);
+  std::vector<std::int16_t> original = std::vector<std::int16_t>(kBlockFrames * 2);
+  std::vector<std::int16_t> scratch = std::vector<std::int16_t>(kBlockFrames * 2);
+  double updateCarry = 0;
+  std::atomic<std::int64_t> underruns{0};
+  std::int64_t loadNs = 0;
+  std::int64_t loadFrames = 0;
+  std::atomic<float> cpuUsage{0};
+
+  // Recording.
+  std::unique_ptr<SoundDeviceStream> recorder;
+  SoundSample* recordSample = nullptr;  // read by the capture callback only while recording
+  std::atomic<bool> recordLoop{false};
+  std::atomic<bool> recording{false};
+  std::atomic<int> recordPosition{0};
+
+  std::string Fail(const std::string& text) {
+    lastError = name + ": " + text;
+    return lastError;
+  }
+
+  int EffectiveOutput(int type) const {
+    if (type != kOutputNoSound && type != kOutputNoSoundNonRealtime && SoundOutputForcedOff())
+      return kOutputNoSound;
+    return type;
+  }
+
+  // Waits until the mixer is outside a block it may have started before the caller's last
+  // change, so that what the caller took away is no longer in use.
+  void WaitMixerPass() {
+    const std::uint64_t seen = blocks.load(std::memory_order_seq_cst);
+    if (!inBlock.load(std::memory_order_seq_cst)) return;
+    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    while (inBlock.load(std::memory_order_seq_cst) &&
+           blocks.load(std::memory_order_seq_cst) == seen && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+  }
+
+  // --- Handles -------------------------------------------------------------------------------
+  SoundStream* FindStream(SoundStream* s) const {
+    for (auto& owned : streams)
+      if (owned.get() == s) return s;
+    return nullptr;
+  }
+  SoundSample* FindSample(SoundSample* s) const {
+    for (auto& owned : samples)
+      if (owned.get() == s) return s;
+    return nullptr;
+  }
+  SoundDspUnit* FindDsp(SoundDspUnit* u) const {
+    for (auto& owned : dspUnits)
+      if (owned.get() == u) return u;
+    return nullptr;
+  }
+  Channel* FindChannel(int handle) const {
+    if (handle < 0) return nullptr;
+    const std::size_t index = static_cast<std::size_t>(handle & ((1 << kChannelBits) - 1));
+    if (index >= channels.size()) return nullptr;
+    Channel* c = channels[index].get();
+    if (!c->inUse.load() || c->serial != (handle >> kChannelBits)) return nullptr;
+    return c;
+  }
+  int HandleOf(const Channel* c) const {
+    for (std::size_t i = 0; i < channels.size(); ++i)
+      if (channels[i].get() == c) return static_cast<int>(i) | (c->serial << kChannelBits);
+    return -1;
+  }
+  Channel* ChannelOfStream(const SoundStream* s) const {
+    for (auto& c : channels)
+      if (c->inUse.load() && c->stream == s) return c.get();
+    return nullptr;
+  }
+
+  void StopChannel(Channel* c) {
+    c->active.store(false, std::memory_order_seq_cst);
+    c->inUse.store(false);
+    WaitMixerPass();
+    c->stream = nullptr;
+    c->sample = nullptr;
+    c->levelLeft.store(0);
+    c->levelRight.store(0);
+  }
+
+  // Picks the channel for a new sound and makes it ready for set-up; nullptr when none is free.
+  Channel* TakeChannel(int requested) {
+    Channel* c = nullptr;
+    if (requested == kFreeChannel) {
+      for (auto& candidate : channels) {
+        if (!candidate->inUse.load() || candidate->finished.load()) {
+          c = candidate.get();
+          break;
+        }
+      }
+    } else if (requested >= 0 && static_cast<std::size_t>(requested) < channels.size()) {
+      c = channels[static_cast<std::size_t>(requested)].get();
+    }
+    if (!c) return nullptr;
+    StopChannel(c);
+    if (!c->src) {
+      int error = 0;
+      c->src = src_new(SRC_SINC_FASTEST, 2, &error);
+      if (!c->src) return nullptr;
+    }
+    src_reset(c->src);
+    c->inCount = 0;
+    c->sampleRead = 0;
+    c->samplePlayed = 0;
+    c->samplePosition.store(0);
+    c->finished.store(false);
+    c->paused.store(false);
+    c->serial = (c->serial + 1) & kSerialMask;
+    return c;
+  }
+
+  void Seek(SoundStream* s, std::int64_t frame) {
+    s->BeginSeek(frame);
+    WaitMixerPass();
+    s->ReleaseSeek();
+  }
+
+  void RebuildDspChain() {
+    const int next = 1 - chainIndex.load();
+    DspChain& chain = chains[static_cast<std::size_t>(next)];
+    std::vector<SoundDspUnit*> order;
+    for (auto& u : dspUnits) order.push_back(u.get());
+    std::stable_sort(order.begin(), order.end(), [](SoundDspUnit* a, SoundDspUnit* b) {
+      return a->priority != b->priority ? a->priority < b->priority : a->created < b->created;
+    });
+    chain.count = static_cast<int>(std::min<std::size_t>(order.size(), kMaxDspUnits));
+    for (int i = 0; i < chain.count; ++i) chain.units[static_cast<std::size_t>(i)] = order[static_cast<std::size_t>(i)];
+    chainIndex.store(next, std::memory_order_seq_cst);
+    WaitMixerPass();
+  }
+
+  // --- Mixer (never blocks, allocates or locks) ------------------------------------------------
+  int PullStream(Channel& c, SoundStream& s, int frames, int frequency) {
+    if (s.SyncGeneration()) {
+      src_reset(c.src);
+      c.inCount = 0;
+    }
+    const double ratio = static_cast<double>(mixRate) / frequency;
+    int produced = 0;
+    bool ended = false;
+    while (produced < frames) {
+      SoundStream::PullResult result = SoundStream::PullResult::Data;
+      const std::size_t space = kInputFrames - c.inCount;
+      std::size_t got = 0;
+      if (space > 0) {
+        got = s.Read(c.in.data() + c.inCount * 2, space, &result);
+        c.inCount += got;
+      }
+      if (result == SoundStream::PullResult::SeekPending) {
+        // The old position's audio is dropped; the new one starts once decoded.
+        c.inCount = 0;
+        src_reset(c.src);
+        break;
+      }
+      SRC_DATA d{};
+      d.data_in = c.in.data();
+      d.input_frames = static_cast<long>(c.inCount);
+      d.data_out = c.out.data() + produced * 2;
+      d.output_frames = frames - produced;
+      d.src_ratio = ratio;
+      d.end_of_input = result == SoundStream::PullResult::End ? 1 : 0;
+      if (src_process(c.src, &d) != 0) {
+        ended = true;
+        break;
+      }
+      const std::size_t used = static_cast<std::size_t>(d.input_frames_used);
+      if (used > 0) {
+        std::memmove(c.in.data(), c.in.data() + used * 2, (c.inCount - used) * 2 * sizeof(float));
+        c.inCount -= used;
+      }
+      produced += static_cast<int>(d.output_frames_gen);
+      if (d.output_frames_gen == 0) {
+        if (result == SoundStream::PullResult::End) {
+          ended = true;
+          break;
+        }
+        if (result == SoundStream::PullResult::Dry) {
+          underruns.fetch_add(1, std::memory_order_relaxed);
+          break;
+        }
+        if (got == 0 && used == 0) break;
+      }
+    }
+    s.PublishPlayed(s.played + static_cast<double>(produced) * frequency / mixRate);
+    if (ended) {
+      s.PublishPlayed(static_cast<double>(s.Frames() - s.BaseFrame()));
+      c.finished.store(true, std::memory_order_release);
+    }
+    return produced;
+  }
+
+  int PullSample(Channel& c, SoundSample& smp, int frames, int frequency) {
+    const double ratio = static_cast<double>(mixRate) / frequency;
+    const bool loop = smp.loop.load(std::memory_order_relaxed);
+    const std::int64_t length = smp.length;
+    int produced = 0;
+    bool ended = false;
+    while (produced < frames) {
+      std::size_t space = kInputFrames - c.inCount;
+      while (space > 0) {
+        if (c.sampleRead >= length) {
+          if (!loop) break;
+          c.sampleRead = 0;
+        }
+        const std::size_t run = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(space), length - c.sampleRead));
+        float* dst = c.in.data() + c.inCount * 2;
+        std::int16_t* src = smp.data.data() + c.sampleRead * 2;
+        for (std::size_t i = 0; i < run * 2; ++i)
+          dst[i] = std::atomic_ref<std::int16_t>(src[i]).load(std::memory_order_relaxed) / 32768.0f;
+        c.inCount += run;
+        c.sampleRead += static_cast<std::int64_t>(run);
+        space -= run;
+      }
+      const bool endOfInput = !loop && c.sampleRead >= length;
+      SRC_DATA d{};
+      d.data_in = c.in.data();
+      d.input_frames = static_cast<long>(c.inCount);
+      d.data_out = c.out.data() + produced * 2;
+      d.output_frames = frames - produced;
+      d.src_ratio = ratio;
+      d.end_of_input = endOfInput ? 1 : 0;
+      if (src_process(c.src, &d) != 0) {
+        ended = true;
+        break;
+      }
+      const std::size_t used = static_cast<std::size_t>(d.input_frames_used);
+      if (used > 0) {
+        std::memmove(c.in.data(), c.in.data() + used * 2, (c.inCount - used) * 2 * sizeof(float));
+        c.inCount -= used;
+      }
+      produced += static_cast<int>(d.output_frames_gen);
+      if (d.output_frames_gen == 0 && (endOfInput || used == 0)) {
+        ended = endOfInput;
+        break;
+      }
+    }
+    c.samplePlayed += static_cast<double>(produced) * frequency / mixRate;
+    if (loop && length > 0) c.samplePlayed = std::fmod(c.samplePlayed, static_cast<double>(length));
+    c.samplePosition.store(std::min<std::int64_t>(static_cast<std::int64_t>(c.samplePlayed), length),
+                           std::memory_order_relaxed);
+    if (ended) c.finished.store(true, std::memory_order_release);
+    return produced;
+  }
+
+  void MixBlock(std::int16_t* out, int frames) {
+    inBlock.store(true, std::memory_order_seq_cst);
+    const auto started = Clock::now();
+    std::fill(accumulator.begin(), accumulator.begin() + frames * 2, 0.0f);
+    for (auto& owned : channels) {
+      Channel& c = *owned;
+      if (!c.active.load(std::memory_order_seq_cst) || c.finished.load(std::memory_order_acquire))
+        continue;
+      if (c.paused.load(std::memory_order_relaxed)) {
+        c.levelLeft.store(0, std::memory_order_relaxed);
+        c.levelRight.store(0, std::memory_order_relaxed);
+        continue;
+      }
+      const int frequency = c.frequency.load(std::memory_order_relaxed);
+      int produced = 0;
+      if (c.stream) {
+        produced = PullStream(c, *c.stream, frames, frequency);
+      } else if (c.sample) {
+        produced = PullSample(c, *c.sample, frames, frequency);
+      }
+      const float gain = static_cast<float>(c.volume.load(std::memory_order_relaxed)) / 255.0f;
+      const int pan = c.pan.load(std::memory_order_relaxed);
+      float gainLeft = gain, gainRight = gain;
+      const bool mono = pan >= 0;
+      if (mono) {
+        gainLeft *= std::min(1.0f, 2.0f * static_cast<float>(255 - pan) / 255.0f);
+        gainRight *= std::min(1.0f, 2.0f * static_cast<float>(pan) / 255.0f);
+      }
+      float peakLeft = 0, peakRight = 0;
+      const float* o = c.out.data();
+      float* acc = accumulator.data();
+      for (int i = 0; i < produced; ++i) {
+        float l = o[i * 2], r = o[i * 2 + 1];
+        if (mono) l = r = 0.5f * (l + r);
+        l *= gainLeft;
+        r *= gainRight;
+        acc[i * 2] += l;
+        acc[i * 2 + 1] += r;
+        peakLeft = std::max(peakLeft, std::fabs(l));
+        peakRight = std::max(peakRight, std::fabs(r));
+      }
+      c.levelLeft.store(std::min(1.0f, peakLeft), std::memory_order_relaxed);
+      c.levelRight.store(std::min(1.0f, peakRight), std::memory_order_relaxed);
+    }
+    for (int i = 0; i < frames * 2; ++i) {
+      mixed[static_cast<std::size_t>(i)] =
+          static_cast<std::int16_t>(std::lrint(Clip(accumulator[static_cast<std::size_t>(i)]) * 32767.0f));
+    }
+    const std::int16_t* result = mixed.data();
+    const DspChain& chain = chains[static_cast<std::size_t>(chainIndex.load(std::memory_order_seq_cst))];
+    if (chain.count > 0) {
+      std::memcpy(original.data(), mixed.data(), static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
+      void* buffer = mixed.data();
+      for (int i = 0; i < chain.count; ++i) {
+        SoundDspUnit* unit = chain.units[static_cast<std::size_t>(i)];
+        if (!unit->active.load(std::memory_order_acquire)) continue;
+        void* next = unit->callback(original.data(), buffer, frames, unit->param);
+        if (next) buffer = next;
+      }
+      result = static_cast<const std::int16_t*>(buffer);
+    }
+    if (out != result) std::memcpy(out, result, static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
+    const auto took = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
+    loadNs += took;
+    loadFrames += frames;
+    if (loadFrames >= mixRate) {
+      const double audioNs = static_cast<double>(loadFrames) * 1e9 / mixRate;
+      cpuUsage.store(static_cast<float>(100.0 * static_cast<double>(loadNs) / audioNs), std::memory_order_relaxed);
+      loadNs = 0;
+      loadFrames = 0;
+    }
+    blocks.fetch_add(1, std::memory_order_seq_cst);
+    inBlock.store(false, std::memory_order_seq_cst);
+  }
+
+  void Mix(std::int16_t* out, int frames) {
+    while (frames > 0) {
+      const int n = std::min(frames, kBlockFrames);
+      MixBlock(out, n);
+      out += n * 2;
+      frames -= n;
+    }
+  }
+
+  static void RenderThunk(void* context, std::int16_t* out, int frames) {
+    static_cast<Impl*>(context)->Mix(out, frames);
+  }
+
+  static void CaptureThunk(void* context, const std::int16_t* in, int frames) {
+    static_cast<Impl*>(context)->Capture(in, frames);
+  }
+
+  // Recording callback: writes into the sample at the record position.
+  void Capture(const std::int16_t* in, int frames) {
+    if (!recording.load(std::memory_order_acquire)) return;
+    SoundSample* smp = recordSample;
+    int pos = recordPosition.load(std::memory_order_relaxed);
+    for (int i = 0; i < frames; ++i) {
+      if (pos >= smp->length) {
+        if (!recordLoop.load(std::memory_order_relaxed)) {
+          recording.store(false, std::memory_order_release);
+          break;
+        }
+        pos = 0;
+      }
+      std::int16_t* dst = smp->data.data() + static_cast<std::size_t>(pos) * 2;
+      std::atomic_ref<std::int16_t>(dst[0]).store(in[i * 2], std::memory_order_relaxed);
+      std::atomic_ref<std::int16_t>(dst[1]).store(in[i * 2 + 1], std::memory_order_relaxed);
+      ++pos;
+    }
+    recordPosition.store(pos, std::memory_order_release);
+  }
+
+  void ClockLoop() {
+    // NOSOUND: mix in real time without a device, 10 ms at a time.
+    const auto period = std::chrono::milliseconds(10);
+    auto next = Clock::now();
+    double carry = 0;
+    while (!clockQuit.load()) {
+      next += period;
+      std::this_thread::sleep_until(next);
+      const auto now = Clock::now();
+      if (now - next > std::chrono::milliseconds(200)) next = now;  // suspended: do not catch up
+      carry += mixRate / 100.0;
+      int frames = static_cast<int>(carry);
+      carry -= frames;
+      while (frames > 0) {
+        const int n = std::min(frames, kBlockFrames);
+        MixBlock(scratch.data(), n);
+        frames -= n;
+      }
+    }
+  }
+
+  void StopRecordingLocked() {
+    recording.store(false, std::memory_order_release);
+    if (recorder) recorder->Close();
+    recorder.reset();
+    recordSample = nullptr;
+    recordPosition.store(0);
+  }
+
+  void CloseLocked() {
+    StopRecordingLocked();
+    if (device) device->Close();
+    device.reset();
+    if (clockThread.joinable()) {
+      clockQuit.store(true);
+      clockThread.join();
+    }
+    for (auto& c : channels) {
+      c->active.store(false);
+      c->inUse.store(false);
+    }
+    WaitMixerPass();
+    chains[0].count = 0;
+    chains[1].count = 0;
+    dspUnits.clear();
+    streams.clear();
+    samples.clear();
+    channels.clear();
+    initialised = false;
+    mixRate = 0;
+    cpuUsage.store(0);
+  }
+
+  const std::vector<SoundDevice>& Devices(bool input, bool refresh) {
+    bool& listed = input ? inputListed : outputListed;
+    auto& list = input ? inputDevices : outputDevices;
+    if (refresh || !listed) {
+      const int type = EffectiveOutput(outputType);
+      list.clear();
+      if (type == kOutputNoSound || type == kOutputNoSoundNonRealtime) {
+        if (!input) list.push_back(SoundDevice{-1, "No sound"});
+      } else {
+        list = ListSoundDevices(type, input);
+      }
+      listed = true;
+    }
+    return list;
+  }
+};
+
+SoundLib::SoundLib(std::string name) : impl_(std::make_unique<Impl>(std::move(name))) {}
+
+SoundLib::~SoundLib() { Close(); }
+
+const std::string& SoundLib::Name() const { return impl_->name; }
+
+std::string SoundLib::LastError() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->lastError;
+}
+
+// --- Set-up ----------------------------------------------------------------------------------
+
+bool SoundLib::SetOutput(int outputType) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->initialised || outputType < kOutputNoSound || outputType > kOutputNoSoundNonRealtime)
+    return false;
+  if (outputType != impl_->outputType) {
+    impl_->outputListed = false;
+    impl_->inputListed = false;
+  }
+  impl_->outputType = outputType;
+  return true;
+}
+
+int SoundLib::GetOutput() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->initialised ? impl_->activeOutput : impl_->EffectiveOutput(impl_->outputType);
+}
+
+int SoundLib::GetNumDrivers() {
+  std::lock_guard lock(impl_->mutex);
+  return static_cast<int>(impl_->Devices(false, true).size());
+}
+
+std::string SoundLib::GetDriverName(int driver) {
+  std::lock_guard lock(impl_->mutex);
+  const auto& list = impl_->Devices(false, false);
+  if (driver < 0 || static_cast<std::size_t>(driver) >= list.size()) return "";
+  return list[static_cast<std::size_t>(driver)].name;
+}
+
+bool SoundLib::SetDriver(int driver) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->initialised || driver < 0) return false;
+  impl_->driver = driver;
+  return true;
+}
+
+bool SoundLib::SetMixer(int mixer) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->initialised || mixer < 0) return false;
+  impl_->mixer = mixer;
+  return true;
+}
+
+bool SoundLib::SetBufferSize(int ms) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->initialised || ms < 1 || ms > 2000) return false;
+  impl_->bufferMs = ms;
+  return true;
+}
+
+int SoundLib::GetMixer() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->mixer;
+}
+
+int SoundLib::GetDriver() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->driver;
+}
+
+bool SoundLib::Init(int mixRate, int maxChannels, unsigned /*flags*/) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (m.initialised) m.CloseLocked();
+  if (mixRate < 8000 || mixRate > 192000) {
+    m.Fail("unsupported mix rate " + std::to_string(mixRate));
+    return false;
+  }
+  maxChannels = std::clamp(maxChannels, 1, 1024);
+  const int type = m.EffectiveOutput(m.outputType);
+  m.mixRate = mixRate;
+  m.channels.clear();
+  for (int i = 0; i < maxChannels; ++i) m.channels.push_back(std::make_unique<Channel>());
+  m.updateCarry = 0;
+  m.loadNs = 0;
+  m.loadFrames = 0;
+  if (type == kOutputNoSound) {
+    m.clockQuit.store(false);
+    m.clockThread = std::thread([&m] { m.ClockLoop(); });
+  } else if (type != kOutputNoSoundNonRealtime) {
+    const auto& devices = m.Devices(false, !m.outputListed);
+    if (m.driver < 0 || static_cast<std::size_t>(m.driver) >= devices.size()) {
+      m.Fail(devices.empty() ? "no output device for output type " + std::to_string(type)
+                             : "no output device number " + std::to_string(m.driver));
+      m.channels.clear();
+      m.mixRate = 0;
+      return false;
+    }
+    auto device = std::make_unique<SoundDeviceStream>();
+    std::string error;
+    if (!device->OpenOutput(devices[static_cast<std::size_t>(m.driver)], mixRate, m.bufferMs,
+                            &Impl::RenderThunk, &m, &error)) {
+      m.Fail("cannot open output device \"" + devices[static_cast<std::size_t>(m.driver)].name +
+             "\": " + error);
+      m.channels.clear();
+      m.mixRate = 0;
+      return false;
+    }
+    m.device = std::move(device);
+  }
+  m.activeOutput = type;
+  m.initialised = true;
+  m.lastError.clear();
+  return true;
+}
+
+bool SoundLib::IsInitialised() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->initialised;
+}
+
+int SoundLib::GetOutputRate() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->mixRate;
+}
+
+int SoundLib::GetMaxChannels() const {
+  std::lock_guard lock(impl_->mutex);
+  return static_cast<int>(impl_->channels.size());
+}
+
+void SoundLib::Close() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->CloseLocked();
+}
+
+bool SoundLib::Update(int ms) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || ms < 0) return false;
+  m.updateCarry += static_cast<double>(ms) * m.mixRate / 1000.0;
+  int frames = static_cast<int>(m.updateCarry);
+  m.updateCarry -= frames;
+  while (frames > 0) {
+    const int n = std::min(frames, kBlockFrames);
+    m.MixBlock(m.scratch.data(), n);
+    frames -= n;
+  }
+  return true;
+}
+
+int SoundLib::Render(std::int16_t* out, int frames) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || !out || frames <= 0) return 0;
+  m.Mix(out, frames);
+  return frames;
+}
+
+float SoundLib::GetCPUUsage() const { return impl_->cpuUsage.load(); }
+
+std::int64_t SoundLib::GetUnderruns() const { return impl_->underruns.load(); }
+
+// --- Streams ---------------------------------------------------------------------------------
+
+SoundStream* SoundLib::Stream_Open(const std::string& fileName, unsigned mode, int, int) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (fileName.empty()) {
+    m.Fail("no file name");
+    return nullptr;
+  }
+  auto stream = std::make_unique<SoundStream>(fileName, mode);
+  if (mode & kModeNonBlocking) {
+    stream->OpenInBackground();
+  } else if (stream->OpenBlocking() != kOpenReady) {
+    m.Fail(stream->Error());
+    return nullptr;
+  }
+  m.streams.push_back(std::move(stream));
+  return m.streams.back().get();
+}
+
+int SoundLib::Stream_GetOpenState(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  if (!s) return kOpenFailed;
+  const int state = s->OpenState();
+  if (state != kOpenReady && state != kOpenPending) impl_->Fail(s->Error());
+  return state;
+}
+
+int SoundLib::Stream_GetLengthMs(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  return s ? s->LengthMs() : 0;
+}
+
+int SoundLib::Stream_GetFrequency(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  return s && s->OpenState() == kOpenReady ? s->SampleRate() : 0;
+}
+
+int SoundLib::Stream_Play(int channel, SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundStream* s = m.FindStream(stream);
+  if (!m.initialised || !s || s->OpenState() != kOpenReady) return -1;
+  if (Channel* old = m.ChannelOfStream(s)) m.StopChannel(old);
+  // Whatever an earlier channel held of the stream is gone: continue exactly where it was.
+  if (s->everPlayed && !s->SeekPending()) m.Seek(s, s->PositionFrames());
+  Channel* c = m.TakeChannel(channel);
+  if (!c) return -1;
+  c->stream = s;
+  c->volume.store(255);
+  c->pan.store(kStereoPan);
+  c->frequency.store(s->SampleRate());
+  c->inUse.store(true);
+  s->everPlayed = true;
+  c->active.store(true, std::memory_order_seq_cst);
+  return m.HandleOf(c);
+}
+
+bool SoundLib::Stream_SetTime(SoundStream* stream, int ms) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  if (!s || s->OpenState() != kOpenReady) return false;
+  impl_->Seek(s, static_cast<std::int64_t>(std::max(ms, 0)) * s->SampleRate() / 1000);
+  return true;
+}
+
+int SoundLib::Stream_GetTime(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  if (!s || s->OpenState() != kOpenReady) return 0;
+  return static_cast<int>(s->PositionFrames() * 1000 / s->SampleRate());
+}
+
+bool SoundLib::Stream_Stop(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  if (!s) return false;
+  if (Channel* c = impl_->ChannelOfStream(s)) impl_->StopChannel(c);
+  if (s->OpenState() == kOpenReady) impl_->Seek(s, 0);
+  return true;
+}
+
+bool SoundLib::Stream_Close(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundStream* s = m.FindStream(stream);
+  if (!s) return false;
+  if (Channel* c = m.ChannelOfStream(s)) m.StopChannel(c);
+  m.WaitMixerPass();
+  m.streams.erase(std::find_if(m.streams.begin(), m.streams.end(),
+                               [s](const auto& owned) { return owned.get() == s; }));
+  return true;
+}
+
+int SoundLib::Stream_GetBufferedMs(SoundStream* stream) {
+  std::lock_guard lock(impl_->mutex);
+  SoundStream* s = impl_->FindStream(stream);
+  if (!s || s->OpenState() != kOpenReady) return 0;
+  return static_cast<int>(static_cast<std::int64_t>(s->BufferedFrames()) * 1000 / s->SampleRate());
+}
+
+bool SoundLib::WaitForDecoders(int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    {
+      std::lock_guard lock(impl_->mutex);
+      bool settled = true;
+      for (auto& s : impl_->streams) settled = settled && s->Settled();
+      if (settled) return true;
+    }
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+}
+
+// --- Channels --------------------------------------------------------------------------------
+
+bool SoundLib::SetVolume(int channel, int volume) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  c->volume.store(std::clamp(volume, 0, 255));
+  return true;
+}
+
+int SoundLib::GetVolume(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c ? c->volume.load() : -1;
+}
+
+bool SoundLib::SetPan(int channel, int pan) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  c->pan.store(pan < 0 ? kStereoPan : std::min(pan, 255));
+  return true;
+}
+
+int SoundLib::GetPan(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c ? c->pan.load() : -1;
+}
+
+bool SoundLib::SetFrequency(int channel, int hz) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  // The resampler handles ratios up to 256 either way.
+  const int low = std::max(kMinFrequency, impl_->mixRate / 256 + 1);
+  const int high = std::min(kMaxFrequency, impl_->mixRate * 256);
+  c->frequency.store(std::clamp(hz, low, high));
+  return true;
+}
+
+int SoundLib::GetFrequency(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c ? c->frequency.load() : 0;
+}
+
+bool SoundLib::SetPaused(int channel, bool paused) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  c->paused.store(paused);
+  if (paused) {
+    c->levelLeft.store(0);
+    c->levelRight.store(0);
+  }
+  return true;
+}
+
+bool SoundLib::GetPaused(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c && c->paused.load();
+}
+
+bool SoundLib::IsPlaying(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c && !c->finished.load();
+}
+
+bool SoundLib::GetCurrentLevels(int channel, float* left, float* right) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  const bool silent = !c || c->finished.load() || c->paused.load();
+  if (left) *left = silent ? 0.0f : c->levelLeft.load();
+  if (right) *right = silent ? 0.0f : c->levelRight.load();
+  return c != nullptr;
+}
+
+int SoundLib::GetCurrentPosition(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return 0;
+  if (c->stream) return static_cast<int>(c->stream->PositionFrames());
+  return static_cast<int>(c->samplePosition.load());
+}
+
+bool SoundLib::StopSound(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  impl_->StopChannel(c);
+  return true;
+}
+
+// --- DSP units -------------------------------------------------------------------------------
+
+SoundDspUnit* SoundLib::DSP_Create(SoundDspCallback callback, int priority, void* param) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (!callback || m.dspUnits.size() >= static_cast<std::size_t>(kMaxDspUnits)) return nullptr;
+  auto unit = std::make_unique<SoundDspUnit>();
+  unit->callback = std::move(callback);
+  unit->priority = priority;
+  unit->param = param;
+  unit->created = ++m.dspCreated;
+  m.dspUnits.push_back(std::move(unit));
+  SoundDspUnit* created = m.dspUnits.back().get();
+  m.RebuildDspChain();
+  return created;
+}
+
+bool SoundLib::DSP_SetActive(SoundDspUnit* unit, bool active) {
+  std::lock_guard lock(impl_->mutex);
+  SoundDspUnit* u = impl_->FindDsp(unit);
+  if (!u) return false;
+  u->active.store(active, std::memory_order_seq_cst);
+  if (!active) impl_->WaitMixerPass();
+  return true;
+}
+
+bool SoundLib::DSP_GetActive(SoundDspUnit* unit) {
+  std::lock_guard lock(impl_->mutex);
+  SoundDspUnit* u = impl_->FindDsp(unit);
+  return u && u->active.load();
+}
+
+void SoundLib::DSP_Free(SoundDspUnit* unit) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundDspUnit* u = m.FindDsp(unit);
+  if (!u) return;
+  u->active.store(false, std::memory_order_seq_cst);
+  auto owned = std::find_if(m.dspUnits.begin(), m.dspUnits.end(),
+                            [u](const auto& p) { return p.get() == u; });
+  std::unique_ptr<SoundDspUnit> doomed = std::move(*owned);
+  m.dspUnits.erase(owned);
+  m.RebuildDspChain();  // waits until the mixer no longer sees the unit
+  // The other chain buffer may still list it: rebuild it too.
+  m.RebuildDspChain();
+}
+
+// --- Samples and recording -------------------------------------------------------------------
+
+int SoundLib::Record_GetNumDrivers() {
+  std::lock_guard lock(impl_->mutex);
+  return static_cast<int>(impl_->Devices(true, true).size());
+}
+
+std::string SoundLib::Record_GetDriverName(int driver) {
+  std::lock_guard lock(impl_->mutex);
+  const auto& list = impl_->Devices(true, false);
+  if (driver < 0 || static_cast<std::size_t>(driver) >= list.size()) return "";
+  return list[static_cast<std::size_t>(driver)].name;
+}
+
+bool SoundLib::Record_SetDriver(int driver) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  if (m.recording.load() || driver < 0) return false;
+  const auto& list = m.Devices(true, false);
+  if (static_cast<std::size_t>(driver) >= list.size()) return false;
+  m.recordDriver = driver;
+  return true;
+}
+
+int SoundLib::Record_GetDriver() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->recordDriver;
+}
+
+SoundSample* SoundLib::Sample_Alloc(int, int length, unsigned mode, int defaultFrequency,
+                                    int defaultVolume, int defaultPan, int defaultPriority) {
+  std::lock_guard lock(impl_->mutex);
+  if (length <= 0 || length > 100000000) return nullptr;
+  auto sample = std::make_unique<SoundSample>();
+  sample->data.assign(static_cast<std::size_t>(length) * 2, 0);
+  sample->length = length;
+  sample->loop.store((mode & (kModeLoopNormal | kModeLoopBidi)) != 0);
+  sample->defaultFrequency = defaultFrequency > 0 ? defaultFrequency : 44100;
+  sample->defaultVolume = std::clamp(defaultVolume, 0, 255);
+  sample->defaultPan = defaultPan < 0 ? kStereoPan : std::min(defaultPan, 255);
+  sample->defaultPriority = defaultPriority;
+  impl_->samples.push_back(std::move(sample));
+  return impl_->samples.back().get();
+}
+
+bool SoundLib::Sample_SetMode(SoundSample* sample, unsigned mode) {
+  std::lock_guard lock(impl_->mutex);
+  SoundSample* s = impl_->FindSample(sample);
+  if (!s) return false;
+  if (mode & (kModeLoopNormal | kModeLoopBidi)) {
+    s->loop.store(true);
+  } else if (mode & kModeLoopOff) {
+    s->loop.store(false);
+  }
+  return true;
+}
+
+int SoundLib::Sample_GetLength(SoundSample* sample) {
+  std::lock_guard lock(impl_->mutex);
+  SoundSample* s = impl_->FindSample(sample);
+  return s ? s->length : 0;
+}
+
+bool SoundLib::Sample_Upload(SoundSample* sample, int offset, const std::int16_t* frames, int count) {
+  std::lock_guard lock(impl_->mutex);
+  SoundSample* s = impl_->FindSample(sample);
+  if (!s || !frames || count < 0 || offset < 0) return false;
+  int pos = offset % s->length;
+  for (int i = 0; i < count; ++i) {
+    std::int16_t* dst = s->data.data() + static_cast<std::size_t>(pos) * 2;
+    std::atomic_ref<std::int16_t>(dst[0]).store(frames[i * 2], std::memory_order_relaxed);
+    std::atomic_ref<std::int16_t>(dst[1]).store(frames[i * 2 + 1], std::memory_order_relaxed);
+    if (++pos >= s->length) pos = 0;
+  }
+  return true;
+}
+
+void SoundLib::Sample_Free(SoundSample* sample) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundSample* s = m.FindSample(sample);
+  if (!s) return;
+  if (m.recordSample == s) m.StopRecordingLocked();
+  for (auto& c : m.channels)
+    if (c->inUse.load() && c->sample == s) m.StopChannel(c.get());
+  m.WaitMixerPass();
+  m.samples.erase(std::find_if(m.samples.begin(), m.samples.end(),
+                               [s](const auto& owned) { return owned.get() == s; }));
+}
+
+bool SoundLib::Record_StartSample(SoundSample* sample, bool loop) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundSample* s = m.FindSample(sample);
+  if (!s) return false;
+  m.StopRecordingLocked();
+  const auto& list = m.Devices(true, false);
+  if (static_cast<std::size_t>(m.recordDriver) >= list.size()) {
+    m.Fail("no recording device");
+    return false;
+  }
+  m.recordSample = s;
+  m.recordLoop.store(loop);
+  m.recordPosition.store(0);
+  m.recording.store(true, std::memory_order_release);
+  auto recorder = std::make_unique<SoundDeviceStream>();
+  std::string error;
+  const int rate = m.mixRate > 0 ? m.mixRate : s->defaultFrequency;
+  if (!recorder->OpenInput(list[static_cast<std::size_t>(m.recordDriver)], rate, &Impl::CaptureThunk,
+                           &m, &error)) {
+    m.recording.store(false);
+    m.recordSample = nullptr;
+    m.Fail("cannot record from \"" + list[static_cast<std::size_t>(m.recordDriver)].name + "\": " + error);
+    return false;
+  }
+  m.recorder = std::move(recorder);
+  return true;
+}
+
+int SoundLib::Record_GetPosition() {
+  return impl_->recording.load() ? impl_->recordPosition.load() : 0;
+}
+
+bool SoundLib::Record_Stop() {
+  std::lock_guard lock(impl_->mutex);
+  const bool was = impl_->recorder != nullptr;
+  impl_->StopRecordingLocked();
+  return was;
+}
+
+int SoundLib::PlaySound(int channel, SoundSample* sample) {
+  std::lock_guard lock(impl_->mutex);
+  Impl& m = *impl_;
+  SoundSample* s = m.FindSample(sample);
+  if (!m.initialised || !s) return -1;
+  Channel* c = m.TakeChannel(channel);
+  if (!c) return -1;
+  c->sample = s;
+  c->volume.store(s->defaultVolume);
+  c->pan.store(s->defaultPan);
+  c->frequency.store(std::clamp(s->defaultFrequency, kMinFrequency, kMaxFrequency));
+  c->inUse.store(true);
+  c->active.store(true, std::memory_order_seq_cst);
+  return m.HandleOf(c);
+}
+
+}  // namespace spinwave

@@ -1,6 +1,8 @@
 #include "AudioFixtures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 #include <sndfile.h>
@@ -74,6 +76,66 @@ bool WriteAudioFile(const std::string& path, AudioFormat format, int sampleRate,
 
 bool WriteTone(const std::string& path, AudioFormat format, const ToneSpec& spec) {
   return WriteAudioFile(path, format, spec.sampleRate, spec.channels, MakeTone(spec));
+}
+
+}  // namespace spinwave::test
+
+#include "engine/soundlib.h"
+
+namespace spinwave::test {
+
+std::vector<short> RenderMs(SoundLib& lib, int ms) {
+  const int rate = lib.GetOutputRate();
+  std::vector<short> out;
+  int left = static_cast<int>(static_cast<long long>(ms) * rate / 1000);
+  while (left > 0) {
+    const int n = std::min(left, rate / 10);
+    lib.WaitForDecoders(5000);
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(n) * 2);
+    lib.Render(out.data() + at, n);
+    left -= n;
+  }
+  return out;
+}
+
+double ZeroCrossingFrequency(const std::vector<short>& stereo, int side, int rate) {
+  const size_t frames = stereo.size() / 2;
+  long first = -1, last = -1, count = 0;
+  for (size_t i = 1; i < frames; ++i) {
+    if (stereo[(i - 1) * 2 + side] < 0 && stereo[i * 2 + side] >= 0) {
+      if (first < 0) first = static_cast<long>(i);
+      last = static_cast<long>(i);
+      ++count;
+    }
+  }
+  if (count < 2) return 0;
+  return static_cast<double>(count - 1) * rate / static_cast<double>(last - first);
+}
+
+double Rms(const std::vector<short>& stereo, int side) {
+  const size_t frames = stereo.size() / 2;
+  if (frames == 0) return 0;
+  double sum = 0;
+  for (size_t i = 0; i < frames; ++i) {
+    const double v = stereo[i * 2 + side] / 32768.0;
+    sum += v * v;
+  }
+  return std::sqrt(sum / static_cast<double>(frames));
+}
+
+double Peak(const std::vector<short>& stereo, int side) {
+  double peak = 0;
+  for (size_t i = side; i < stereo.size(); i += 2) peak = std::max(peak, std::abs(stereo[i] / 32768.0));
+  return peak;
+}
+
+double FirstOnsetMs(const std::vector<short>& stereo, double threshold, int rate) {
+  const int limit = static_cast<int>(threshold * 32768.0);
+  for (size_t i = 0; i < stereo.size(); ++i) {
+    if (std::abs(static_cast<int>(stereo[i])) > limit) return static_cast<double>(i / 2) * 1000.0 / rate;
+  }
+  return -1;
 }
 
 }  // namespace spinwave::test

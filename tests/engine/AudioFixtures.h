@@ -40,3 +40,26 @@ bool WriteAudioFile(const std::string& path, AudioFormat format, int sampleRate,
 bool WriteTone(const std::string& path, AudioFormat format, const ToneSpec& spec);
 
 }  // namespace spinwave::test
+
+// --- Looking at rendered audio (interleaved 16-bit stereo) -----------------------------------
+
+namespace spinwave {
+class SoundLib;
+}
+
+namespace spinwave::test {
+
+// Renders `ms` of a NOSOUND_NONREALTIME library in 100 ms steps, waiting for the decoder threads
+// before each step so that no buffer runs dry. Returns 2 × frames samples.
+std::vector<short> RenderMs(SoundLib& lib, int ms);
+
+// Frequency of one side (0 left, 1 right) from its rising zero crossings.
+double ZeroCrossingFrequency(const std::vector<short>& stereo, int side, int rate = 44100);
+// Root mean square of one side, in full-scale units (0..1).
+double Rms(const std::vector<short>& stereo, int side);
+// Peak of one side, 0..1.
+double Peak(const std::vector<short>& stereo, int side);
+// Milliseconds until the first sample of either side above `threshold` (0..1); -1 when none.
+double FirstOnsetMs(const std::vector<short>& stereo, double threshold, int rate = 44100);
+
+}  // namespace spinwave::test

@@ -1,0 +1,104 @@
+// One open audio file of the sound library: a decoder thread reads it with libsndfile into a
+// ring buffer that the mixer drains. Seeks are requested by generation numbers so that the mixer
+// can drop old audio without locking.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engine/AudioRingBuffer.h"
+
+typedef struct sf_private_tag SNDFILE;
+
+namespace spinwave {
+
+struct SoundStream {
+  SoundStream(std::string path, unsigned mode);
+  ~SoundStream();  // stops and joins the decoder thread
+  SoundStream(const SoundStream&) = delete;
+  SoundStream& operator=(const SoundStream&) = delete;
+
+  // Opens the file on the calling thread and starts decoding. Returns the open state.
+  int OpenBlocking();
+  // Starts the decoder thread, which opens the file first.
+  void OpenInBackground();
+
+  int OpenState() const { return openState_.load(std::memory_order_acquire); }
+  // Valid once OpenState() is 0.
+  int SampleRate() const { return sampleRate_; }
+  std::int64_t Frames() const { return frames_; }
+  int LengthMs() const;
+  std::string Error() const;
+
+  // Control side (any thread but the mixer). A seek takes two steps: BeginSeek makes the mixer
+  // stop reading the stream; once the caller has seen the mixer finish a block (so no read of
+  // old audio is in flight), ReleaseSeek lets the decoder drop the old audio and refill.
+  void BeginSeek(std::int64_t frame);
+  void ReleaseSeek();
+  // The file frame the listener hears (the seek target while a seek is pending).
+  std::int64_t PositionFrames() const;
+  bool SeekPending() const;
+  // Frames decoded ahead of the mixer.
+  std::size_t BufferedFrames() const;
+  // True when the ring is full, or holds the file's rest, with no seek pending.
+  bool Settled() const;
+
+  // Mixer side. What Pull found.
+  enum class PullResult { Data, SeekPending, Dry, End };
+  // Before reading: applies a finished seek. Returns true when the stream jumped (the caller
+  // drops what it holds of the old position).
+  bool SyncGeneration();
+  // Reads up to `frames` stereo frames of the current position.
+  std::size_t Read(float* stereo, std::size_t frames, PullResult* result);
+  // The mixer's played position, published for PositionFrames().
+  void PublishPlayed(double framesSinceBase);
+  std::int64_t BaseFrame() const { return consumerBase_; }
+
+  const std::string path;
+  const unsigned mode;
+
+  // Mixer-only bookkeeping of the played position since the last jump.
+  double played = 0;
+  bool everPlayed = false;  // control side: the stream has been on a channel
+
+ private:
+  int OpenFile();
+  void Run(bool openFirst);
+  void DecodeLoop();
+  void SetError(const std::string& text);
+
+  std::atomic<int> openState_{-2};
+  int sampleRate_ = 0;
+  int fileChannels_ = 0;
+  std::int64_t frames_ = 0;
+  bool isOgg_ = false;
+  SNDFILE* file_ = nullptr;
+  std::unique_ptr<AudioRingBuffer> ring_;
+
+  mutable std::mutex mutex_;  // guards error_, quit_ and the wake-up (never taken by the mixer)
+  std::condition_variable wake_;
+  bool quit_ = false;
+  std::string error_;
+  std::thread thread_;
+
+  // Control → decoder.
+  std::atomic<std::uint64_t> requestGen_{0};
+  std::atomic<std::uint64_t> releasedGen_{0};
+  std::atomic<std::int64_t> seekTarget_{0};
+  // Decoder → mixer.
+  std::atomic<std::uint64_t> producedGen_{0};
+  std::atomic<std::uint64_t> genStartIndex_{0};
+  std::atomic<std::int64_t> genBaseFrame_{0};
+  std::atomic<std::uint64_t> eofGenPlusOne_{0};
+  // Mixer → control.
+  std::atomic<std::uint64_t> consumedGen_{0};
+  std::atomic<std::int64_t> position_{0};
+  std::int64_t consumerBase_ = 0;  // mixer only
+};
+
+}  // namespace spinwave

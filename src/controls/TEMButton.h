@@ -72,12 +72,15 @@ class TEMButton : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void LeftDown(QMouseEvent* event);
   void RepeatTick();
   void StopRepeat();
   void OnTimer();
+  void Release();
 
   QPixmap glyphs_[2];
   QPixmap drawn_[2];  // glyphs prepared for transparent drawing
@@ -94,6 +97,7 @@ class TEMButton : public QWidget {
   bool repeating_ = false;
   int intervalAtPress_ = kDefaultPressInterval;
   int dueIn_ = 0;
+  int ticks_ = 0;  // repeat ticks since the press
   bool clicked_ = false;  // a single press is in progress (a release raises OnClick)
 };
 

@@ -74,11 +74,13 @@ class TEMSlider : public QWidget {
  private:
   void Relayout();
   void LoadDefaults();
+  void FitDefaultRuler();
   void MoveThumb();
   int AlongPos(const QPoint& p) const;
 
   QPixmap thumb_, ruler_;        // pictures in use
   QPixmap rulerTransparent_;     // ruler with its transparent colour masked out
+  QPixmap defaultRuler_;         // the built-in ruler, turned for the orientation
   bool thumbAssigned_ = false;
   bool rulerAssigned_ = false;
   int minValue_ = 0;

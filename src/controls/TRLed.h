@@ -89,6 +89,8 @@ class TRLed : public QWidget {
   // Bar that is lit for the current position: bar > BarCount() - LitBarCount().
   bool WantLit(int bar, int firstLit) const;
   void ScheduleIfChanged();
+  void TrackPeak();  // the highest lit bar lowers the held peak to itself
+  void ResetPeak();
 
   QColor colorLow_, colorMid_, colorHi_;
   QColor dimLow_, dimMid_, dimHi_;

@@ -1,0 +1,142 @@
+// Play, pause, stop, the end of a file, and the lamps of the play and stop buttons.
+#include "DeckFixture.h"
+
+namespace spinwave::test {
+namespace {
+
+using TransportTest = DeckTest;
+
+TEST_F(TransportTest, LampsFollowTheState) {
+  const struct {
+    TFileState state;
+    bool playLit;
+  } cases[] = {{fsPlaying, true},  {fsStopped, false}, {fsPaused, true},   {fsEnded, false},
+               {fsSearching, true}, {fsFading, true},  {fsCueStop, false}, {fsOpened, false},
+               {fsOpening, true},  {fsOpenFailed, true}};
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.state));
+    deck_->SetFileState(c.state, e);
+    EXPECT_EQ(controls_->play->ButtonOn(), c.playLit);
+    EXPECT_EQ(controls_->stop->ButtonOn(), !c.playLit);
+  }
+}
+
+TEST_F(TransportTest, SameStateTwiceNotifiesOnce) {
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  deck_->SetFileState(fsPaused, e);
+  deck_->SetFileState(fsPaused, e);
+  deck_->SetFileState(fsPlaying, e);
+  ASSERT_EQ(CountEvents("state"), 2);
+  EXPECT_EQ(events_[0].a, fsPaused);
+  EXPECT_EQ(events_[0].index, entry_);
+  EXPECT_EQ(events_[1].a, fsPlaying);
+}
+
+TEST_F(TransportTest, PlayWithoutFileFailsAndKeepsState) {
+  EXPECT_FALSE(deck_->Play(entry_));
+  EXPECT_EQ(deck_->GetFileState(entry_), fsStopped);
+  EXPECT_FALSE(deck_->Play(entry_ + 50));
+  deck_->Pause(entry_);
+  deck_->Stop(entry_);
+  EXPECT_EQ(CountEvents("state"), 0);
+}
+
+TEST_F(TransportTest, PlayFollowsStreamTimeAndPauseTwiceResumesOnSameChannel) {
+  ASSERT_GT(deck_->OpenFile(Tone("p", 5000), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+  EXPECT_TRUE(controls_->play->ButtonOn());
+  EXPECT_FALSE(controls_->stop->ButtonOn());
+  Run(1000);
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  EXPECT_NEAR(e->LastTime, 1000, 10);
+  EXPECT_GT(controls_->vuLeft->Position(), 30);  // a tone at half scale
+  const int channel = e->Channel;
+
+  deck_->Pause(entry_);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPaused);
+  const int pausedAt = e->LastTime;
+  Run(300);
+  EXPECT_EQ(e->LastTime, pausedAt);
+  EXPECT_EQ(controls_->vuLeft->Position(), 0);
+  deck_->Pause(entry_);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+  EXPECT_EQ(e->Channel, channel);
+  Run(200);
+  EXPECT_NEAR(e->LastTime, pausedAt + 200, 10);
+}
+
+TEST_F(TransportTest, StopRewindsAndZeroesDisplays) {
+  ASSERT_GT(deck_->OpenFile(Tone("s", 4000), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(700);
+  deck_->Stop(entry_);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsStopped);
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  EXPECT_EQ(e->LastTime, 0);
+  EXPECT_EQ(controls_->vuLeft->Position(), 0);
+  EXPECT_EQ(controls_->vuRight->Position(), 0);
+  EXPECT_EQ(controls_->seconds->Value(), QStringLiteral("4"));  // counting down from 0:04
+  EXPECT_FALSE(controls_->play->ButtonOn());
+  // Play starts again from the start.
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(100);
+  EXPECT_NEAR(e->LastTime, 100, 10);
+}
+
+TEST_F(TransportTest, EndOfFileEndsTheEntry) {
+  ASSERT_GT(deck_->OpenFile(Tone("end", 400), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  const int took = RunUntil([&] { return deck_->GetFileState(entry_) == fsEnded; }, 2000);
+  ASSERT_GE(took, 400);
+  EXPECT_LE(took, 450);
+  EXPECT_FALSE(controls_->play->ButtonOn());
+  EXPECT_TRUE(controls_->stop->ButtonOn());
+  EXPECT_EQ(events_.back().kind, "state");
+  EXPECT_EQ(events_.back().a, fsEnded);
+  // The ended entry can be played again from the start.
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(100);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+}
+
+TEST_F(TransportTest, PlayAndStopButtonsDriveTheDeck) {
+  ASSERT_GT(deck_->OpenFile(Tone("b", 4000), entry_), 0);
+  controls_->play->OnClick(controls_->play);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+  Run(500);
+  controls_->play->OnClick(controls_->play);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPaused);
+  controls_->play->OnClick(controls_->play);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+  // Stop click: paused at the cue point (0), the play lamp out.
+  Run(300);
+  controls_->stop->OnClick(controls_->stop);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsCueStop);
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  EXPECT_EQ(e->LastTime, 0);
+  Run(200);
+  EXPECT_EQ(e->LastTime, 0);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsCueStop);
+  // Play from the cue stop resumes from the cue point.
+  controls_->play->OnClick(controls_->play);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
+  Run(100);
+  EXPECT_NEAR(e->LastTime, 100, 10);
+}
+
+TEST_F(TransportTest, StateChangesAbortAFade) {
+  ASSERT_GT(deck_->OpenFile(Tone("f", 4000), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(100);
+  deck_->Fade(entry_);
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  EXPECT_TRUE(e->FadingOut);
+  deck_->Pause(entry_);
+  EXPECT_FALSE(e->FadingOut);
+  EXPECT_FALSE(e->FadingIn);
+}
+
+}  // namespace
+}  // namespace spinwave::test

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include <QTime>
+#include <QDateTime>
 
 #include "engine/DeckShared.h"
 #include "engine/TFMODJingle.h"
@@ -19,9 +19,18 @@ std::function<int()>& TimeOfDaySource() {
   return source;
 }
 
+// Read once per tick (lazily) and shared by every entry of that tick.
+int g_tickHundredths = -1;
+
 int HundredthsOfSecond() {
-  if (const auto& source = TimeOfDaySource()) return source();
-  return QTime::currentTime().msec() / 10;
+  if (g_tickHundredths < 0) {
+    if (const auto& source = TimeOfDaySource()) {
+      g_tickHundredths = source();
+    } else {
+      g_tickHundredths = static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000) / 10;
+    }
+  }
+  return g_tickHundredths;
 }
 
 // True while `entry` still sits in slot `index` (an event handler may have freed it).
@@ -62,6 +71,7 @@ void TFMODJingle::SetTimeOfDaySource(std::function<int()> hundredths) {
 void TFMODJingle::NotifyTimerTime() {
   DeckShared* shared = DeckShared::Get();
   if (!shared || shared->clockBusy) return;
+  g_tickHundredths = -1;
   // The count is read again before each slot: handlers may add or free entries.
   for (std::size_t i = 0;; ++i) {
     shared = DeckShared::Get();

@@ -1,6 +1,7 @@
 // The deck clock: time displays, the position bar, the intro countdown, blinking lamps, the busy
 // guard and one clock for every component.
 #include "DeckFixture.h"
+#include "engine/DeckShared.h"
 
 namespace spinwave::test {
 namespace {
@@ -202,6 +203,52 @@ TEST_F(ClockTest, RemainTimeToggleRedrawsAStoppedDeck) {
   controls_->seconds->OnClick(controls_->seconds);
   EXPECT_TRUE(deck_->GetRemainTime(entry_));
   EXPECT_EQ(controls_->seconds->Value(), QStringLiteral("5"));
+}
+
+TEST_F(ClockTest, HandlersMayEjectDecksAndDestroyComponentsDuringATick) {
+  auto other = MakeDeck(QStringLiteral("DataPlayer"), "fmod3.dll");
+  DeckControls otherControls(form_.get());
+  const int otherEntry = otherControls.AddTo(*other);
+  ASSERT_GT(other->OpenFile(Tone("other", 3000), otherEntry), 0);
+  ASSERT_TRUE(other->Play(otherEntry));
+  ASSERT_GT(deck_->OpenFile(Tone("short", 200), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  // The automix ejects an ended deck from inside the state event; a position handler may even
+  // close another component whose entry the same tick has still to visit.
+  deck_->OnNotifyFileState = [&](FMOD_File* f, TFileState state, int) {
+    if (state == fsEnded) deck_->CloseFile(f->Index);
+  };
+  int positions = 0;
+  deck_->OnNotifyPosition = [&](FMOD_File*, int, int, int) {
+    if (++positions == 5) other.reset();
+  };
+  for (int i = 0; i < 40; ++i) {
+    deck_->Library()->WaitForDecoders(5000);
+    deck_->Library()->Update(10);
+    if (other) {
+      other->Library()->WaitForDecoders(5000);
+      other->Library()->Update(10);
+    }
+    TFMODJingle::NotifyTimerTime();
+  }
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(TFMODJingle::GetFileEntry(otherEntry), nullptr);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsStopped);
+  EXPECT_EQ(deck_->GetFileName(entry_), "");
+  EXPECT_FALSE(TFMODJingle::ClockBusy());
+}
+
+TEST_F(ClockTest, PlayStartsTheRealClockUnlessDrivenByHand) {
+  ASSERT_GT(deck_->OpenFile(Tone("timer", 1000), entry_), 0);
+  EXPECT_FALSE(TFMODJingle::ClockEnabled());
+  TFMODJingle::SetClockManual(false);
+  ASSERT_TRUE(deck_->Play(entry_));
+  EXPECT_TRUE(TFMODJingle::ClockEnabled());
+  EXPECT_TRUE(DeckShared::Get()->clock.isActive());
+  EXPECT_EQ(DeckShared::Get()->clock.interval(), 10);
+  TFMODJingle::SetClockManual(true);
+  EXPECT_FALSE(DeckShared::Get()->clock.isActive());
+  EXPECT_TRUE(TFMODJingle::ClockEnabled());
 }
 
 }  // namespace

@@ -138,5 +138,39 @@ TEST_F(TransportTest, StateChangesAbortAFade) {
   EXPECT_FALSE(e->FadingIn);
 }
 
+TEST_F(TransportTest, SpeakersChooseThePanAndTheMeters) {
+  // A tone four times louder on the left than on the right.
+  ToneSpec spec;
+  spec.durationMs = 3000;
+  spec.amplitude = 0.6;
+  spec.rightGain = 0.25;
+  const std::string file = temp_.File("sides.wav");
+  ASSERT_TRUE(WriteTone(file, AudioFormat::Wav, spec));
+  const struct {
+    TOutputType speakers;
+    int pan;
+  } cases[] = {{STEREO, kStereoPan}, {MONO_LEFT, 0}, {MONO_RIGHT, 255}};
+  SoundLib* lib = deck_->Library();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.speakers));
+    deck_->SetSpeakers(c.speakers);
+    ASSERT_GT(deck_->OpenFile(file, entry_), 0);
+    ASSERT_TRUE(deck_->Play(entry_));
+    Run(300);
+    FMOD_File* e = deck_->GetFileEntry(entry_);
+    EXPECT_EQ(lib->GetPan(e->Channel), c.pan);
+    const int left = controls_->vuLeft->Position();
+    const int right = controls_->vuRight->Position();
+    if (c.speakers == STEREO) {
+      EXPECT_NEAR(left, 60, 3);
+      EXPECT_NEAR(right, 15, 3);
+    } else {
+      // One side carries the mono mix, scaled by 141 for one speaker; both meters show it.
+      EXPECT_GT(left, 20);
+      EXPECT_EQ(left, right);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace spinwave::test

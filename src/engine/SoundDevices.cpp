@@ -1,6 +1,7 @@
 #include "engine/SoundDevices.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <portaudio.h>
 
 #include <cstdlib>
@@ -19,6 +20,19 @@ int gPaUsers = 0;
 
 // ALSA prints probe failures of absent cards on stderr; they mean nothing to the user.
 void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
+// The JACK client library (loaded with PortAudio) reports a missing JACK server on stderr at
+// every probe. Its message hooks are looked up at run time: the program does not link JACK.
+void QuietJackMessage(const char*) {}
+
+void QuietJack() {
+  using SetFunction = void (*)(void (*)(const char*));
+  for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+    if (void* symbol = dlsym(RTLD_DEFAULT, name)) {
+      reinterpret_cast<SetFunction>(symbol)(&QuietJackMessage);
+    }
+  }
+}
 
 int HostApiFor(int outputType) {
   PaHostApiTypeId type;
@@ -45,6 +59,7 @@ PortAudioUse::PortAudioUse() {
   std::lock_guard lock(gPaMutex);
   if (gPaUsers == 0) {
     snd_lib_error_set_handler(&QuietAlsaErrors);
+    QuietJack();
     if (Pa_Initialize() != paNoError) return;
   }
   ++gPaUsers;
@@ -127,7 +142,8 @@ bool SoundDeviceStream::OpenOutput(const SoundDevice& device, int rate, int buff
       bufferMs > 0 ? bufferMs / 1000.0 : info->defaultHighOutputLatency;
   PaStream* stream = nullptr;
   PaError result =
-      Pa_OpenStream(&stream, nullptr, &params, rate, paFramesPerBufferUnspecified, paNoFlag,
+      // 10 ms callbacks keep stream times and levels moving in steps the deck clock can show.
+      Pa_OpenStream(&stream, nullptr, &params, rate, static_cast<unsigned long>(rate / 100), paNoFlag,
                     &OutputCallback, this);
   if (result == paNoError) result = Pa_StartStream(stream);
   if (result != paNoError) {

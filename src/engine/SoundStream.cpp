@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/soundlib.h"
@@ -19,29 +24,33 @@ constexpr int kAheadSeconds = 4;
 // reached by seeking earlier and decoding forward.
 constexpr int kOggTailMs = 1500;
 
-bool ReadableFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
 }  // namespace
 
 SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
 
-SoundStream::~SoundStream() {
+void SoundStream::Shutdown() {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
   }
   wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  if (!thread_.joinable()) return;
+  if (thread_.get_id() == std::this_thread::get_id() || OpenState() == kOpenPending) {
+    thread_.detach();
+  } else {
+    thread_.join();
+  }
+}
+
+SoundStream::~SoundStream() {
+  Shutdown();
   if (file_) sf_close(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 int SoundStream::LengthMs() const {
   if (OpenState() != kOpenReady || sampleRate_ <= 0) return 0;
-  return static_cast<int>(frames_ * 1000 / sampleRate_);
+  return static_cast<int>(Frames() * 1000 / sampleRate_);
 }
 
 std::string SoundStream::Error() const {
@@ -55,21 +64,27 @@ void SoundStream::SetError(const std::string& text) {
 }
 
 int SoundStream::OpenFile() {
-  if (!ReadableFile(path)) {
-    SetError("cannot read file \"" + path + "\"");
+  // One open for both questions: can the file be read at all, and is it audio.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError("cannot read file \"" + path + "\": " + std::strerror(errno));
     return kOpenFailed;
   }
   SF_INFO info{};
-  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  file_ = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
   if (!file_) {
+    ::close(fd);
     SetError("not a playable audio file \"" + path + "\": " + sf_strerror(nullptr));
     return kOpenBadFormat;
   }
+  fd_ = fd;
   if (info.samplerate < 1000 || info.samplerate > 384000 || info.channels < 1 ||
       info.frames <= 0) {
     SetError("no audio in \"" + path + "\"");
     sf_close(file_);
     file_ = nullptr;
+    ::close(fd_);
+    fd_ = -1;
     return kOpenBadFormat;
   }
   sampleRate_ = info.samplerate;
@@ -98,7 +113,7 @@ int SoundStream::OpenBlocking() {
 }
 
 void SoundStream::OpenInBackground() {
-  thread_ = std::thread([this] { Run(true); });
+  thread_ = std::thread([self = shared_from_this()] { self->Run(true); });
 }
 
 void SoundStream::Run(bool openFirst) {
@@ -106,6 +121,8 @@ void SoundStream::Run(bool openFirst) {
     const int state = OpenFile();
     openState_.store(state, std::memory_order_release);
     if (state != kOpenReady) return;
+    std::lock_guard lock(mutex_);
+    if (quit_) return;
   }
   DecodeLoop();
 }
@@ -117,13 +134,14 @@ void SoundStream::DecodeLoop() {
   std::uint64_t gen = 0;
   bool eof = false;
   std::int64_t discard = 0;  // frames to drop after a seek that landed early
+  std::int64_t filePosition = 0;  // frame of the file the next read returns
   for (;;) {
     const std::uint64_t wanted = releasedGen_.load(std::memory_order_acquire);
     if (wanted != gen) {
       gen = wanted;
-      std::int64_t target = std::clamp<std::int64_t>(seekTarget_.load(), 0, frames_);
+      std::int64_t target = std::clamp<std::int64_t>(seekTarget_.load(), 0, Frames());
       std::int64_t seekTo = target;
-      if (isOgg_ && frames_ - target < static_cast<std::int64_t>(sampleRate_) * kOggTailMs / 1000)
+      if (isOgg_ && Frames() - target < static_cast<std::int64_t>(sampleRate_) * kOggTailMs / 1000)
         seekTo = std::max<std::int64_t>(0, target - static_cast<std::int64_t>(sampleRate_) * 2);
       sf_count_t landed = sf_seek(file_, seekTo, SEEK_SET);
       if (landed < 0) {
@@ -132,6 +150,7 @@ void SoundStream::DecodeLoop() {
         landed = 0;
       }
       discard = std::max<std::int64_t>(0, target - landed);
+      filePosition = landed;
       // The mixer no longer reads this stream (see BeginSeek): drop the old audio here.
       ring_->SkipTo(ring_->WriteIndex());
       eof = false;
@@ -153,10 +172,13 @@ void SoundStream::DecodeLoop() {
     }
     const sf_count_t got = sf_readf_float(file_, raw.data(), kChunkFrames);
     if (got <= 0) {
+      // The real end is known now: it replaces an estimated length.
+      if (filePosition > 0 && filePosition != Frames()) frames_.store(filePosition, std::memory_order_release);
       eof = true;
       eofGenPlusOne_.store(gen + 1, std::memory_order_release);
       continue;
     }
+    filePosition += got;
     std::size_t n = static_cast<std::size_t>(got);
     std::size_t skip = 0;
     if (discard > 0) {
@@ -178,7 +200,7 @@ void SoundStream::DecodeLoop() {
 }
 
 void SoundStream::BeginSeek(std::int64_t frame) {
-  seekTarget_.store(std::clamp<std::int64_t>(frame, 0, frames_));
+  seekTarget_.store(std::clamp<std::int64_t>(frame, 0, Frames()));
   requestGen_.fetch_add(1, std::memory_order_seq_cst);
 }
 
@@ -245,7 +267,7 @@ std::size_t SoundStream::Read(float* stereoOut, std::size_t frames, PullResult* 
 void SoundStream::PublishPlayed(double framesSinceBase) {
   played = framesSinceBase;
   const std::int64_t pos =
-      std::min<std::int64_t>(frames_, consumerBase_ + static_cast<std::int64_t>(played));
+      std::min<std::int64_t>(Frames(), consumerBase_ + static_cast<std::int64_t>(played));
   position_.store(pos, std::memory_order_release);
 }
 

@@ -17,7 +17,7 @@ typedef struct sf_private_tag SNDFILE;
 
 namespace spinwave {
 
-struct SoundStream {
+struct SoundStream : std::enable_shared_from_this<SoundStream> {
   SoundStream(std::string path, unsigned mode);
   ~SoundStream();  // stops and joins the decoder thread
   SoundStream(const SoundStream&) = delete;
@@ -25,13 +25,19 @@ struct SoundStream {
 
   // Opens the file on the calling thread and starts decoding. Returns the open state.
   int OpenBlocking();
-  // Starts the decoder thread, which opens the file first.
+  // Starts the decoder thread, which opens the file first. The stream must be owned by a
+  // std::shared_ptr: a thread still waiting for its file (a hung network share, a pipe) keeps the
+  // stream alive after Shutdown and ends on its own once the open returns.
   void OpenInBackground();
+  // Stops the decoder thread: joins it, or lets it go when it still waits in the open.
+  void Shutdown();
 
   int OpenState() const { return openState_.load(std::memory_order_acquire); }
   // Valid once OpenState() is 0.
   int SampleRate() const { return sampleRate_; }
-  std::int64_t Frames() const { return frames_; }
+  // Length in frames; corrected to the decoded end once the decoder reached it (files whose
+  // header gave only an estimate).
+  std::int64_t Frames() const { return frames_.load(std::memory_order_acquire); }
   int LengthMs() const;
   std::string Error() const;
 
@@ -75,9 +81,10 @@ struct SoundStream {
   std::atomic<int> openState_{-2};
   int sampleRate_ = 0;
   int fileChannels_ = 0;
-  std::int64_t frames_ = 0;
+  std::atomic<std::int64_t> frames_{0};
   bool isOgg_ = false;
   SNDFILE* file_ = nullptr;
+  int fd_ = -1;
   std::unique_ptr<AudioRingBuffer> ring_;
 
   mutable std::mutex mutex_;  // guards error_, quit_ and the wake-up (never taken by the mixer)

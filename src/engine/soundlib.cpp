@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/SampleRecording.h"
 #include "engine/SoundDevices.h"
 #include "engine/SoundStream.h"
 
@@ -116,7 +117,7 @@ struct SoundLib::Impl {
   std::atomic<bool> clockQuit{false};
 
   // Owned objects.
-  std::vector<std::unique_ptr<SoundStream>> streams;
+  std::vector<std::shared_ptr<SoundStream>> streams;
   std::vector<std::unique_ptr<SoundSample>> samples;
   std::vector<std::unique_ptr<SoundDspUnit>> dspUnits;
   std::uint64_t dspCreated = 0;
@@ -124,6 +125,9 @@ struct SoundLib::Impl {
   std::atomic<int> chainIndex{0};
 
   // Mixer.
+  std::atomic<bool> mixerEnabled{false};  // channels and buffers exist (set by Init, cleared by Close)
+  std::atomic<bool> nonRealtime{false};   // Update / Render may mix
+  std::atomic<int> mixRateShared{0};
   std::atomic<bool> inBlock{false};
   std::atomic<std::uint64_t> blocks{0};
   std::vector<float> accumulator = std::vector<float>(kBlockFrames * 2);
@@ -378,6 +382,11 @@ struct SoundLib::Impl {
 
   void MixBlock(std::int16_t* out, int frames) {
     inBlock.store(true, std::memory_order_seq_cst);
+    if (!mixerEnabled.load(std::memory_order_seq_cst)) {
+      std::memset(out, 0, static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
+      inBlock.store(false, std::memory_order_seq_cst);
+      return;
+    }
     const auto started = Clock::now();
     std::fill(accumulator.begin(), accumulator.begin() + frames * 2, 0.0f);
     for (auto& owned : channels) {
@@ -472,21 +481,12 @@ struct SoundLib::Impl {
   void Capture(const std::int16_t* in, int frames) {
     if (!recording.load(std::memory_order_acquire)) return;
     SoundSample* smp = recordSample;
-    int pos = recordPosition.load(std::memory_order_relaxed);
-    for (int i = 0; i < frames; ++i) {
-      if (pos >= smp->length) {
-        if (!recordLoop.load(std::memory_order_relaxed)) {
-          recording.store(false, std::memory_order_release);
-          break;
-        }
-        pos = 0;
-      }
-      std::int16_t* dst = smp->data.data() + static_cast<std::size_t>(pos) * 2;
-      std::atomic_ref<std::int16_t>(dst[0]).store(in[i * 2], std::memory_order_relaxed);
-      std::atomic_ref<std::int16_t>(dst[1]).store(in[i * 2 + 1], std::memory_order_relaxed);
-      ++pos;
-    }
+    bool full = false;
+    const int pos = WriteRecordedFrames(smp->data.data(), smp->length,
+                                        recordPosition.load(std::memory_order_relaxed),
+                                        recordLoop.load(std::memory_order_relaxed), in, frames, &full);
     recordPosition.store(pos, std::memory_order_release);
+    if (full) recording.store(false, std::memory_order_release);
   }
 
   void ClockLoop() {
@@ -519,6 +519,9 @@ struct SoundLib::Impl {
   }
 
   void CloseLocked() {
+    nonRealtime.store(false, std::memory_order_seq_cst);
+    mixerEnabled.store(false, std::memory_order_seq_cst);
+    WaitMixerPass();
     StopRecordingLocked();
     if (device) device->Close();
     device.reset();
@@ -534,6 +537,7 @@ struct SoundLib::Impl {
     chains[0].count = 0;
     chains[1].count = 0;
     dspUnits.clear();
+    for (auto& s : streams) s->Shutdown();
     streams.clear();
     samples.clear();
     channels.clear();
@@ -675,6 +679,9 @@ bool SoundLib::Init(int mixRate, int maxChannels, unsigned /*flags*/) {
   m.activeOutput = type;
   m.initialised = true;
   m.lastError.clear();
+  m.mixRateShared.store(mixRate);
+  m.mixerEnabled.store(true, std::memory_order_seq_cst);
+  m.nonRealtime.store(type == kOutputNoSoundNonRealtime, std::memory_order_seq_cst);
   return true;
 }
 
@@ -698,11 +705,12 @@ void SoundLib::Close() {
   impl_->CloseLocked();
 }
 
+// Update and Render are the mixer of the non-real-time output: like the audio callback they take
+// no lock (they run beside the other operations, which hand changes over through atomics).
 bool SoundLib::Update(int ms) {
-  std::lock_guard lock(impl_->mutex);
   Impl& m = *impl_;
-  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || ms < 0) return false;
-  m.updateCarry += static_cast<double>(ms) * m.mixRate / 1000.0;
+  if (!m.nonRealtime.load(std::memory_order_acquire) || ms < 0) return false;
+  m.updateCarry += static_cast<double>(ms) * m.mixRateShared.load() / 1000.0;
   int frames = static_cast<int>(m.updateCarry);
   m.updateCarry -= frames;
   while (frames > 0) {
@@ -714,9 +722,8 @@ bool SoundLib::Update(int ms) {
 }
 
 int SoundLib::Render(std::int16_t* out, int frames) {
-  std::lock_guard lock(impl_->mutex);
   Impl& m = *impl_;
-  if (!m.initialised || m.activeOutput != kOutputNoSoundNonRealtime || !out || frames <= 0) return 0;
+  if (!m.nonRealtime.load(std::memory_order_acquire) || !out || frames <= 0) return 0;
   m.Mix(out, frames);
   return frames;
 }
@@ -734,7 +741,7 @@ SoundStream* SoundLib::Stream_Open(const std::string& fileName, unsigned mode, i
     m.Fail("no file name");
     return nullptr;
   }
-  auto stream = std::make_unique<SoundStream>(fileName, mode);
+  auto stream = std::make_shared<SoundStream>(fileName, mode);
   if (mode & kModeNonBlocking) {
     stream->OpenInBackground();
   } else if (stream->OpenBlocking() != kOpenReady) {
@@ -817,8 +824,10 @@ bool SoundLib::Stream_Close(SoundStream* stream) {
   if (!s) return false;
   if (Channel* c = m.ChannelOfStream(s)) m.StopChannel(c);
   m.WaitMixerPass();
-  m.streams.erase(std::find_if(m.streams.begin(), m.streams.end(),
-                               [s](const auto& owned) { return owned.get() == s; }));
+  auto owned = std::find_if(m.streams.begin(), m.streams.end(),
+                            [s](const auto& p) { return p.get() == s; });
+  (*owned)->Shutdown();  // never waits for a file that does not answer
+  m.streams.erase(owned);
   return true;
 }
 

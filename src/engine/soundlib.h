@@ -83,8 +83,8 @@ struct SoundDspUnit;
 // as mixed (before any unit), `buffer` is what the previous unit returned, `length` is the number
 // of stereo frames of signed 16-bit samples at the mix rate. The callback may change `buffer` in
 // place and returns the buffer the next unit (and the output) gets: usually `buffer` itself, or
-// a buffer of its own holding `length` frames. It must not block. `param` is the value given to
-// DSP_Create.
+// a buffer of its own holding `length` frames (nullptr keeps `buffer`). It must not block nor
+// call the library. `param` is the value given to DSP_Create.
 using SoundDspCallback = std::function<void*(void* input, void* buffer, int length, void* param)>;
 
 class SoundLib {

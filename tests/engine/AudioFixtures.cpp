@@ -69,7 +69,15 @@ bool WriteAudioFile(const std::string& path, AudioFormat format, int sampleRate,
     sf_command(file, SFC_SET_COMPRESSION_LEVEL, &quality, sizeof(quality));
   }
   const sf_count_t frames = static_cast<sf_count_t>(samples.size() / static_cast<size_t>(channels));
-  const sf_count_t written = sf_writef_float(file, samples.data(), frames);
+  // Written in pieces: the Vorbis encoder crashes when handed a minute of audio in one call.
+  constexpr sf_count_t kPiece = 8192;
+  sf_count_t written = 0;
+  while (written < frames) {
+    const sf_count_t n = std::min(kPiece, frames - written);
+    const sf_count_t done = sf_writef_float(file, samples.data() + written * channels, n);
+    if (done != n) break;
+    written += n;
+  }
   const int closed = sf_close(file);
   return written == frames && closed == 0;
 }

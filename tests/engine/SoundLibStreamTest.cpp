@@ -2,10 +2,13 @@
 // files, driven through the non-real-time output so every figure is exact.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -76,6 +79,36 @@ TEST_F(SoundLibStreamTest, AccurateLengthModeGivesTheSameExactLength) {
   EXPECT_EQ(lib.Stream_GetLengthMs(stream), 3700);
 }
 
+// An MP3 without its leading Info frame (as some encoders write them) gives only an estimated
+// length: the accurate mode counts it exactly, and the plain mode corrects it at the end.
+TEST_F(SoundLibStreamTest, Mp3WithoutLengthHeaderGetsItsRealLength) {
+  ToneSpec spec;
+  spec.durationMs = 3000;
+  const std::string bytes = test::ReadFile(MakeFile("withinfo", AudioFormat::Mp3, spec));
+  ASSERT_GT(bytes.size(), 4u);
+  ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xff) << "the file starts with a frame";
+  // MPEG-1 layer III frame length: 144000 × bit rate / sample rate + padding.
+  const int bitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  const auto b2 = static_cast<unsigned char>(bytes[2]);
+  const int frameLength = 144000 * bitRates[(b2 >> 4) & 15] / 44100 + ((b2 >> 1) & 1);
+  ASSERT_NE(bytes.substr(0, static_cast<size_t>(frameLength)).find("Info"), std::string::npos);
+  const std::string path = folder.File("noinfo.mp3");
+  test::WriteFile(path, bytes.substr(static_cast<size_t>(frameLength)));
+
+  SoundStream* counted = lib.Stream_Open(path, kModeNormal | kModeAccurateLength);
+  ASSERT_NE(counted, nullptr);
+  const int exact = lib.Stream_GetLengthMs(counted);
+  EXPECT_NEAR(exact, 3000, 60) << "encoder delay and padding are part of a header-less file";
+
+  SoundStream* stream = lib.Stream_Open(path, kModeNormal);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_NEAR(lib.Stream_GetLengthMs(stream), exact, 100) << "an estimate";
+  const int channel = lib.Stream_Play(kFreeChannel, stream);
+  ASSERT_TRUE(PlaysToEnd(channel, 5000));
+  EXPECT_EQ(lib.Stream_GetLengthMs(stream), exact);
+  EXPECT_EQ(lib.Stream_GetTime(stream), exact);
+}
+
 // Pulses of 1 kHz, 30 ms long, start every 300 ms: after a seek to t the first pulse must be
 // heard at the next multiple of 300 ms.
 TEST_F(SoundLibStreamTest, SeekLandsOnTheFileTimeInEveryFormat) {
@@ -123,6 +156,16 @@ TEST_F(SoundLibStreamTest, TimeAdvancesWithPlaybackAndStopRewinds) {
   EXPECT_NEAR(lib.Stream_GetTime(stream), 1500, 1);
   ASSERT_TRUE(lib.SetPaused(channel, false));
   test::RenderMs(lib, 500);
+  EXPECT_NEAR(lib.Stream_GetTime(stream), 2000, 1);
+  // A seek while paused (back to a cue point) holds there and plays on from it.
+  ASSERT_TRUE(lib.SetPaused(channel, true));
+  ASSERT_TRUE(lib.Stream_SetTime(stream, 700));
+  test::RenderMs(lib, 300);
+  EXPECT_EQ(lib.Stream_GetTime(stream), 700);
+  ASSERT_TRUE(lib.SetPaused(channel, false));
+  test::RenderMs(lib, 300);
+  EXPECT_NEAR(lib.Stream_GetTime(stream), 1000, 1);
+  test::RenderMs(lib, 1000);
   EXPECT_NEAR(lib.Stream_GetTime(stream), 2000, 1);
   // Stop: the channel is gone, the stream is back at its start.
   ASSERT_TRUE(lib.Stream_Stop(stream));
@@ -299,6 +342,60 @@ TEST_F(SoundLibStreamTest, NonBlockingOpenReportsPendingThenReady) {
   }
 }
 
+// Ejecting a track whose file does not answer (a hung share; here a pipe nobody writes) must
+// not freeze the caller.
+TEST_F(SoundLibStreamTest, ClosingAStreamStillOpeningDoesNotWaitForTheFile) {
+  const std::string fifo = folder.File("hung.mp3");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  SoundStream* stream = lib.Stream_Open(fifo, kModeNormal | kModeNonBlocking);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(lib.Stream_GetOpenState(stream), kOpenPending);
+  EXPECT_TRUE(lib.Stream_Close(stream));
+  EXPECT_EQ(lib.Stream_GetOpenState(stream), kOpenFailed) << "the handle is gone";
+  lib.Close();
+  { std::ofstream writer(fifo); }  // lets the abandoned open finish
+}
+
+// A decoder that cannot keep up (here: a pipe that delivers half a second and then waits) leaves
+// the mixer a dry buffer: it plays silence, counts an underrun and goes on once audio arrives.
+TEST_F(SoundLibStreamTest, DryBufferPlaysSilenceAndCountsAnUnderrun) {
+  ToneSpec spec;
+  spec.durationMs = 1000;
+  spec.amplitude = 0.5;
+  const std::string bytes = test::ReadFile(MakeFile("source", AudioFormat::Wav, spec));
+  const size_t half = 44 + 44100 / 2 * 4;  // the header and the first 0.5 s of 16-bit stereo
+  ASSERT_GT(bytes.size(), half);
+  const std::string fifo = folder.File("slow.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  SoundStream* stream = lib.Stream_Open(fifo, kModeNormal | kModeNonBlocking);
+  ASSERT_NE(stream, nullptr);
+  const int writer = ::open(fifo.c_str(), O_WRONLY);  // waits for the decoder to open it
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, bytes.data(), half), static_cast<ssize_t>(half));
+  // The decoder reads 4096 frames at a time: 5 pieces (464 ms) arrive, the 6th waits.
+  for (int i = 0; i < 5000 && lib.Stream_GetBufferedMs(stream) < 450; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(lib.Stream_GetOpenState(stream), kOpenReady);
+  const int channel = lib.Stream_Play(kFreeChannel, stream);
+  ASSERT_GE(channel, 0);
+  const std::int64_t underrunsBefore = lib.GetUnderruns();
+  std::vector<short> out(44100 * 2);
+  ASSERT_EQ(lib.Render(out.data(), 44100), 44100);
+  EXPECT_GT(lib.GetUnderruns(), underrunsBefore);
+  EXPECT_TRUE(lib.IsPlaying(channel)) << "a dry buffer is not the end";
+  std::vector<short> first(out.begin(), out.begin() + 2 * 20000);
+  std::vector<short> second(out.begin() + 2 * 22200, out.end());
+  EXPECT_NEAR(test::Peak(first, 0), 0.5, 0.01);
+  EXPECT_EQ(test::Peak(second, 0), 0.0);
+  // The rest arrives: playback goes on and ends at the file's end.
+  const size_t rest = bytes.size() - half;
+  ASSERT_EQ(::write(writer, bytes.data() + half, rest), static_cast<ssize_t>(rest));
+  ::close(writer);
+  const auto after = test::RenderMs(lib, 300);
+  EXPECT_NEAR(test::Peak(after, 0), 0.5, 0.01);
+  EXPECT_TRUE(PlaysToEnd(channel, 1000));
+}
+
 TEST_F(SoundLibStreamTest, NonBlockingOpenOfAMissingFileFails) {
   SoundStream* stream = lib.Stream_Open(folder.File("absent.mp3"), kModeNormal | kModeNonBlocking);
   ASSERT_NE(stream, nullptr);
@@ -337,6 +434,11 @@ TEST_F(SoundLibStreamTest, DamagedFilesFailOrPlayToTheirEnd) {
       {"riffnoise.wav", "RIFF" + noise, false},
       {"oggnoise.ogg", "OggS" + noise, false},
   };
+  auto openDescriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto descriptorsBefore = openDescriptors();
   for (bool blocking : {true, false}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name + (blocking ? " blocking" : " non-blocking"));
@@ -364,6 +466,7 @@ TEST_F(SoundLibStreamTest, DamagedFilesFailOrPlayToTheirEnd) {
       EXPECT_TRUE(lib.Stream_Close(stream));
     }
   }
+  EXPECT_EQ(openDescriptors(), descriptorsBefore) << "no file stays open";
 }
 
 TEST_F(SoundLibStreamTest, StreamsNeedAnInitialisedLibrary) {

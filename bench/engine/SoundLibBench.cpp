@@ -1,0 +1,162 @@
+// Sound library figures: mixing cost of four pitched MP3 decks, time to open a long MP3, and
+// decoder throughput per format. Fixture files are written once into a temporary folder.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/AudioFixtures.h"
+#include "engine/SoundStream.h"
+#include "engine/soundlib.h"
+
+namespace spinwave {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ThreadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Writes the fixture files on first use and removes them at exit.
+class Fixtures {
+ public:
+  static Fixtures& Get() {
+    static Fixtures fixtures;
+    return fixtures;
+  }
+  std::string Tone(test::AudioFormat format, int seconds, int rate = 44100) {
+    const std::string path = folder_ + "/tone" + std::to_string(seconds) + "s" +
+                             std::to_string(rate) + test::ExtensionOf(format);
+    if (!std::filesystem::exists(path)) {
+      test::ToneSpec spec;
+      spec.sampleRate = rate;
+      spec.durationMs = seconds * 1000;
+      spec.frequency = 440;
+      if (!test::WriteTone(path, format, spec)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    }
+    return path;
+  }
+  ~Fixtures() { std::filesystem::remove_all(folder_); }
+
+ private:
+  Fixtures() {
+    folder_ = (std::filesystem::temp_directory_path() / ("spinwave-bench-" + std::to_string(::getpid())))
+                  .string();
+    std::filesystem::create_directories(folder_);
+  }
+  std::string folder_;
+};
+
+// Four MP3 decks at ×1.08 mixed by the non-real-time output. The figure "x_realtime" is audio
+// seconds mixed per wall second of mixing (the decoder threads run alongside, as live).
+void BM_MixFourMp3AtPitch(benchmark::State& state) {
+  const std::string path = Fixtures::Get().Tone(test::AudioFormat::Mp3, 60);
+  SoundLib lib("fmod.dll");
+  lib.SetOutput(kOutputNoSoundNonRealtime);
+  lib.Init(44100, 14, 0);
+  std::vector<SoundStream*> streams;
+  for (int i = 0; i < 4; ++i) {
+    SoundStream* s = lib.Stream_Open(path, kModeNormal | kMode2D);
+    const int channel = lib.Stream_Play(kFreeChannel, s);
+    lib.SetFrequency(channel, 47628);  // 44100 × 1.08
+    lib.SetVolume(channel, 200);
+    lib.Stream_SetTime(s, i * 7000);
+    streams.push_back(s);
+  }
+  std::vector<std::int16_t> out(44100 * 2);
+  double audioSeconds = 0;
+  double threadCpuSeconds = 0;
+  for (auto _ : state) {
+    for (SoundStream* s : streams)
+      if (lib.Stream_GetTime(s) > 50000) lib.Stream_SetTime(s, 0);
+    lib.WaitForDecoders(5000);
+    const auto started = Clock::now();
+    const double cpuStarted = ThreadCpuSeconds();
+    lib.Render(out.data(), 44100);
+    threadCpuSeconds += ThreadCpuSeconds() - cpuStarted;
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - started).count());
+    audioSeconds += 1.0;
+  }
+  // Wall-clock rate (suffers from other work on a shared machine) and the rate by the mixing
+  // thread's own processor time (what one core spends).
+  state.counters["x_realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+  state.counters["x_realtime_cpu"] = threadCpuSeconds > 0 ? audioSeconds / threadCpuSeconds : 0;
+  state.counters["underruns"] = static_cast<double>(lib.GetUnderruns());
+  state.counters["load_pct"] = lib.GetCPUUsage();
+}
+BENCHMARK(BM_MixFourMp3AtPitch)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// Blocking open of a 10-minute MP3 until its length is known (Stream_Open returns with it).
+void BM_OpenLongMp3ToLength(benchmark::State& state) {
+  const std::string path = Fixtures::Get().Tone(test::AudioFormat::Mp3, 600);
+  const unsigned mode = kModeNormal | (state.range(0) ? kModeAccurateLength : 0);
+  SoundLib lib("fmod.dll");
+  for (auto _ : state) {
+    SoundStream* s = lib.Stream_Open(path, mode);
+    benchmark::DoNotOptimize(lib.Stream_GetLengthMs(s));
+    state.PauseTiming();
+    lib.Stream_Close(s);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_OpenLongMp3ToLength)->Arg(0)->Arg(1)->ArgName("accurate")->Unit(benchmark::kMillisecond);
+
+// Blocking open of a 10-minute MP3 until the first decoded audio waits in its buffer.
+void BM_OpenLongMp3ToFirstAudio(benchmark::State& state) {
+  const std::string path = Fixtures::Get().Tone(test::AudioFormat::Mp3, 600);
+  SoundLib lib("fmod.dll");
+  for (auto _ : state) {
+    SoundStream* s = lib.Stream_Open(path, kModeNormal);
+    while (lib.Stream_GetBufferedMs(s) == 0) std::this_thread::yield();
+    state.PauseTiming();
+    lib.Stream_Close(s);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_OpenLongMp3ToFirstAudio)->Unit(benchmark::kMillisecond);
+
+// A stream's decoder thread filling the ring while this thread drains it as the mixer would:
+// "x_realtime" is audio seconds decoded per wall second.
+void BM_DecoderThroughput(benchmark::State& state) {
+  const auto format = static_cast<test::AudioFormat>(state.range(0));
+  const std::string path = Fixtures::Get().Tone(format, 60);
+  std::vector<float> buffer(4096 * 2);
+  double audioSeconds = 0;
+  for (auto _ : state) {
+    SoundStream stream(path, kModeNormal);
+    if (stream.OpenBlocking() != kOpenReady) {
+      state.SkipWithError("fixture does not open");
+      break;
+    }
+    std::int64_t frames = 0;
+    for (;;) {
+      SoundStream::PullResult result;
+      const std::size_t got = stream.Read(buffer.data(), 4096, &result);
+      frames += static_cast<std::int64_t>(got);
+      if (result == SoundStream::PullResult::End) break;
+      if (got == 0) std::this_thread::yield();
+    }
+    audioSeconds += static_cast<double>(frames) / stream.SampleRate();
+  }
+  state.SetLabel(test::NameOf(format));
+  state.counters["x_realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DecoderThroughput)
+    ->Arg(static_cast<int>(test::AudioFormat::Wav))
+    ->Arg(static_cast<int>(test::AudioFormat::Ogg))
+    ->Arg(static_cast<int>(test::AudioFormat::Mp3))
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace spinwave
+
+BENCHMARK_MAIN();

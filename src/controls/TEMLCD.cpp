@@ -242,11 +242,6 @@ void TEMLCD::paintEvent(QPaintEvent* event) {
   painter.drawImage(r.topLeft(), picture, r);
 }
 
-void TEMLCD::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  fullRedraw_ = true;
-}
-
 void TEMLCD::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) pressed_ = true;
   QWidget::mousePressEvent(event);

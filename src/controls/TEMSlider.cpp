@@ -134,17 +134,19 @@ int TEMSlider::RulerLength() const {
 int TEMSlider::ValueFromOffset(int offset) const {
   // Vertical sliders count upward from the bottom.
   const int o = orientation_ == soVertical ? height() - offset - thumb_.height() : offset;
-  int v = std::max(Rnd(double(o) * (maxValue_ - minValue_) / RulerLength()), 0) + minValue_;
-  v = std::min(v, maxValue_);
-  if (reverse_) v = maxValue_ + minValue_ - v;
+  const double range = double(maxValue_) - double(minValue_);
+  const long long steps = std::max<long long>(std::llrint(double(o) * range / RulerLength()), 0);
+  int v = int(std::min<long long>(steps + minValue_, maxValue_));
+  if (reverse_) v = int((long long)maxValue_ + minValue_ - v);
   return v;
 }
 
 int TEMSlider::OffsetFromValue(int value) const {
-  if (reverse_) value = maxValue_ + minValue_ - value;
-  const int range = maxValue_ - minValue_;
-  const int o =
-      range == 0 ? 0 : std::max(Rnd(double(value - minValue_) * RulerLength() / range), 0);
+  if (reverse_) value = int((long long)maxValue_ + minValue_ - value);
+  const double range = double(maxValue_) - double(minValue_);
+  const int o = range == 0
+                    ? 0
+                    : std::max(Rnd((double(value) - double(minValue_)) * RulerLength() / range), 0);
   return orientation_ == soVertical ? height() - thumb_.height() - o : o;
 }
 

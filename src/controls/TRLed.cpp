@@ -152,6 +152,7 @@ void TRLed::SetOrientation(TTrackBarOrientation orientation) {
 void TRLed::SetPeaksFall(bool on) {
   if (on == peaksFall_) return;
   peaksFall_ = on;
+  paintedPeak_ = -1;  // the held-peak bar changes look on the next paint
   update();
 }
 
@@ -222,6 +223,10 @@ const QImage& TRLed::Render() {
     drawn_.assign(std::size_t(count), 0);
     fullRedraw_ = true;
   }
+  if (!fullRedraw_ && lit == paintedLit_ && peakLed_ == paintedPeak_) {
+    busy_ = false;  // nothing moved since the last paint
+    return work_;
+  }
   QPainter painter(&work_);
   if (fullRedraw_) work_.fill(backColor_);
   // Only bars whose look differs from the last paint are drawn again: newly lit, newly unlit
@@ -250,8 +255,8 @@ void TRLed::paintEvent(QPaintEvent* event) {
 
 void TRLed::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // A new size is drawn in full on the next paint (the picture's size no longer matches).
   if (peakLed_ > BarCount() + 1) ResetPeak();
-  fullRedraw_ = true;
 }
 
 void TRLed::mousePressEvent(QMouseEvent* event) {

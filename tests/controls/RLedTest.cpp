@@ -200,7 +200,7 @@ TEST(BarMeter, IncrementalPaintingMatchesAFreshMeter) {
       fresh->SetPeaksFall(fall);
       fresh->SetPeakLed(meter->PeakLed());
       fresh->SetPosition(positions.back());
-      EXPECT_EQ(Shot(meter.get()), Shot(fresh.get())) << "peaks fall " << fall;
+      EXPECT_EQ(meter->Render(), fresh->Render()) << "peaks fall " << fall;
     }
   }
 }
@@ -264,4 +264,15 @@ TEST(PositionBar, ClickReportsPositionInStepsOfMaxValueDivWidth) {
     EXPECT_EQ(reported, c.want) << c.width << " " << c.maxValue << " x " << c.x;
     EXPECT_EQ(tag, 3);
   }
+}
+
+TEST(BarMeter, SwitchingPeaksFallShowsOrHidesTheHeldPeak) {
+  auto meter = MakeMeter();
+  meter->SetPosition(90);
+  meter->SetPosition(40);
+  meter->Render();
+  meter->SetPeaksFall(true);
+  EXPECT_EQ(BarFill(meter->Render(), 3), kRed);
+  meter->SetPeaksFall(false);
+  EXPECT_EQ(BarFill(meter->Render(), 3), Dim(kRed));
 }

@@ -266,6 +266,10 @@ TEST_F(PitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
   SoundLib* lib = deck_->Library();
   const int pitched = lib->GetFrequency(e->Channel);
   EXPECT_EQ(pitched, 45864);
+  // A step that cannot bring the record down is refused (the ramp would never end).
+  deck_->VinylStop(0, entry_);
+  EXPECT_FALSE(e->VinylStopping);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
   deck_->VinylStop(250, entry_);
   EXPECT_EQ(deck_->GetFileState(entry_), fsCueStop);
   Run(100);
@@ -284,6 +288,14 @@ TEST_F(PitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
   EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
   Run(100);
   EXPECT_NEAR(e->LastTime, 104, 10);
+}
+
+TEST_F(PitchTest, VinylStopOnADeckThatDoesNotPlayDoesNothing) {
+  ASSERT_GT(deck_->OpenFile(Tone("still", 2000), entry_), 0);
+  deck_->VinylStop(250, entry_);
+  Run(50);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsOpened);  // not taken as ended
+  EXPECT_FALSE(deck_->GetFileEntry(entry_)->VinylStopping);
 }
 
 TEST_F(PitchTest, CueButtonsAndPositionControls) {

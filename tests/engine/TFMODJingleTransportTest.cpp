@@ -170,6 +170,17 @@ TEST_F(TransportTest, SpeakersChooseThePanAndTheMeters) {
       EXPECT_EQ(left, right);
     }
   }
+  // A loud mono level (0.9 × 141) is more than the meter's scale: it shows full scale instead
+  // of leaving the meter where it was.
+  spec.amplitude = 0.9;
+  spec.rightGain = 1.0;
+  ASSERT_TRUE(WriteTone(file, AudioFormat::Wav, spec));
+  deck_->SetSpeakers(MONO_LEFT);
+  ASSERT_GT(deck_->OpenFile(file, entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(300);
+  EXPECT_EQ(controls_->vuLeft->Position(), 100);
+  EXPECT_EQ(controls_->vuRight->Position(), 100);
 }
 
 }  // namespace

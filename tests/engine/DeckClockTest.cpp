@@ -6,9 +6,9 @@
 namespace spinwave::test {
 namespace {
 
-using ClockTest = DeckTest;
+using DeckClockTest = DeckTest;
 
-TEST_F(ClockTest, TimeDisplaysAndTheTimeEvent) {
+TEST_F(DeckClockTest, TimeDisplaysAndTheTimeEvent) {
   const struct {
     const char* what;
     bool remain;
@@ -51,7 +51,7 @@ TEST_F(ClockTest, TimeDisplaysAndTheTimeEvent) {
   }
 }
 
-TEST_F(ClockTest, RepeatedTimeIsNotRedrawn) {
+TEST_F(DeckClockTest, RepeatedTimeIsNotRedrawn) {
   FMOD_File* e = deck_->GetFileEntry(entry_);
   e->Duration = 10000;
   deck_->SendNotifyTime(1234, e);
@@ -60,7 +60,7 @@ TEST_F(ClockTest, RepeatedTimeIsNotRedrawn) {
   EXPECT_EQ(events_.size(), after);
 }
 
-TEST_F(ClockTest, ExactTimeScalesTheDisplayedTime) {
+TEST_F(DeckClockTest, ExactTimeScalesTheDisplayedTime) {
   FMOD_File* e = deck_->GetFileEntry(entry_);
   e->Duration = 600000;
   e->RemainTime = false;
@@ -75,7 +75,7 @@ TEST_F(ClockTest, ExactTimeScalesTheDisplayedTime) {
   EXPECT_EQ(position->b, 300000);  // range
 }
 
-TEST_F(ClockTest, PositionBarZonesFollowTheLength) {
+TEST_F(DeckClockTest, PositionBarZonesFollowTheLength) {
   // 200 px in bars of 4: 50 bars, one bar is 2 %.
   const struct {
     int duration;
@@ -101,14 +101,14 @@ TEST_F(ClockTest, PositionBarZonesFollowTheLength) {
   }
 }
 
-TEST_F(ClockTest, ShortFileGetsNegativeZoneLimitsWhenOpened) {
+TEST_F(DeckClockTest, ShortFileGetsNegativeZoneLimitsWhenOpened) {
   ASSERT_GT(deck_->OpenFile(Tone("short", 10000), entry_), 0);
   EXPECT_EQ(controls_->position->MaxValue(), 10000);
   EXPECT_LT(controls_->position->PeakPos(), 0);
   EXPECT_LT(controls_->position->MidPos(), 0);
 }
 
-TEST_F(ClockTest, IntroCountdown) {
+TEST_F(DeckClockTest, IntroCountdown) {
   form_->show();
   FMOD_File* e = deck_->GetFileEntry(entry_);
   e->Duration = 200000;
@@ -127,7 +127,7 @@ TEST_F(ClockTest, IntroCountdown) {
   EXPECT_EQ(controls_->introLabel->text(), QStringLiteral("0:00"));
 }
 
-TEST_F(ClockTest, LampsBlinkWithTheTimeOfDay) {
+TEST_F(DeckClockTest, LampsBlinkWithTheTimeOfDay) {
   int hundredths = 0;
   TFMODJingle::SetTimeOfDaySource([&] { return hundredths; });
   ASSERT_GT(deck_->OpenFile(Tone("blink", 5000), entry_), 0);
@@ -155,7 +155,7 @@ TEST_F(ClockTest, LampsBlinkWithTheTimeOfDay) {
   }
 }
 
-TEST_F(ClockTest, BusyClockIgnoresNestedTicks) {
+TEST_F(DeckClockTest, BusyClockIgnoresNestedTicks) {
   ASSERT_GT(deck_->OpenFile(Tone("busy", 3000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   int nested = 0;
@@ -172,7 +172,7 @@ TEST_F(ClockTest, BusyClockIgnoresNestedTicks) {
   EXPECT_FALSE(TFMODJingle::ClockBusy());
 }
 
-TEST_F(ClockTest, OneClockFollowsEveryComponent) {
+TEST_F(DeckClockTest, OneClockFollowsEveryComponent) {
   auto second = MakeDeck(QStringLiteral("Player2"), "fmod2.dll");
   DeckControls other(form_.get());
   const int otherEntry = other.AddTo(*second);
@@ -193,7 +193,7 @@ TEST_F(ClockTest, OneClockFollowsEveryComponent) {
   EXPECT_EQ(other.seconds->Value(), QStringLiteral("2"));
 }
 
-TEST_F(ClockTest, RemainTimeToggleRedrawsAStoppedDeck) {
+TEST_F(DeckClockTest, RemainTimeToggleRedrawsAStoppedDeck) {
   ASSERT_GT(deck_->OpenFile(Tone("toggle", 65000), entry_), 0);
   EXPECT_EQ(controls_->minutes->Value(), QStringLiteral("- 1"));
   controls_->minutes->OnClick(controls_->minutes);
@@ -205,7 +205,7 @@ TEST_F(ClockTest, RemainTimeToggleRedrawsAStoppedDeck) {
   EXPECT_EQ(controls_->seconds->Value(), QStringLiteral("5"));
 }
 
-TEST_F(ClockTest, HandlersMayEjectDecksAndDestroyComponentsDuringATick) {
+TEST_F(DeckClockTest, HandlersMayEjectDecksAndDestroyComponentsDuringATick) {
   auto other = MakeDeck(QStringLiteral("DataPlayer"), "fmod3.dll");
   DeckControls otherControls(form_.get());
   const int otherEntry = otherControls.AddTo(*other);
@@ -238,7 +238,7 @@ TEST_F(ClockTest, HandlersMayEjectDecksAndDestroyComponentsDuringATick) {
   EXPECT_FALSE(TFMODJingle::ClockBusy());
 }
 
-TEST_F(ClockTest, PlayStartsTheRealClockUnlessDrivenByHand) {
+TEST_F(DeckClockTest, PlayStartsTheRealClockUnlessDrivenByHand) {
   ASSERT_GT(deck_->OpenFile(Tone("timer", 1000), entry_), 0);
   EXPECT_FALSE(TFMODJingle::ClockEnabled());
   TFMODJingle::SetClockManual(false);

@@ -7,9 +7,9 @@
 namespace spinwave::test {
 namespace {
 
-using OutputTest = DeckTest;
+using DeckOutputTest = DeckTest;
 
-TEST_F(OutputTest, LogIsEmptiedOnlyWhenBeyondTheLimit) {
+TEST_F(DeckOutputTest, LogIsEmptiedOnlyWhenBeyondTheLimit) {
   const std::string log = TFMODJingle::LogFileName();
   EXPECT_EQ(log, ProgramFolder() + "fmodlog.txt");
   const struct {
@@ -30,7 +30,7 @@ TEST_F(OutputTest, LogIsEmptiedOnlyWhenBeyondTheLimit) {
   }
 }
 
-TEST_F(OutputTest, InitAndSetOutputAreLogged) {
+TEST_F(DeckOutputTest, InitAndSetOutputAreLogged) {
   QFile::remove(QString::fromStdString(TFMODJingle::LogFileName()));
   TFMODJingle deck(QStringLiteral("DataPlayer"));
   EXPECT_TRUE(deck.Init("fmod3.dll"));
@@ -54,7 +54,7 @@ TEST_F(OutputTest, InitAndSetOutputAreLogged) {
   EXPECT_EQ(log.substr(0, expected.size()), expected);
 }
 
-TEST_F(OutputTest, DeviceListsComeFromTheFirstLibrary) {
+TEST_F(DeckOutputTest, DeviceListsComeFromTheFirstLibrary) {
   // The fixture's deck was the first: with the no-sound output every type lists its one
   // device.
   const auto winmm = TFMODJingle::ReturnOutputs(0);
@@ -64,7 +64,7 @@ TEST_F(OutputTest, DeviceListsComeFromTheFirstLibrary) {
   EXPECT_EQ(TFMODJingle::ReturnOutputs(0), winmm);
 }
 
-TEST_F(OutputTest, SetOutputAgainClosesTheComponentsFiles) {
+TEST_F(DeckOutputTest, SetOutputAgainClosesTheComponentsFiles) {
   ASSERT_GT(deck_->OpenFile(Tone("reinit", 2000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   Run(100);
@@ -78,7 +78,7 @@ TEST_F(OutputTest, SetOutputAgainClosesTheComponentsFiles) {
   EXPECT_NEAR(deck_->GetFileEntry(entry_)->LastTime, 100, 10);
 }
 
-TEST_F(OutputTest, ErrorMessages) {
+TEST_F(DeckOutputTest, ErrorMessages) {
   MessageCapture messages;
   TFMODJingle deck(QStringLiteral("Player2"));
   deck.ErrMsg(1, "fmod2.dll");
@@ -101,7 +101,7 @@ class RealOutputs {
   QByteArray saved_;
 };
 
-TEST_F(OutputTest, FailedOutputShowsOneMessageAndTheDeckStaysSilent) {
+TEST_F(DeckOutputTest, FailedOutputShowsOneMessageAndTheDeckStaysSilent) {
   MessageCapture messages;
   TFMODJingle deck(QStringLiteral("Player2"));
   ASSERT_TRUE(deck.Init("fmod2.dll"));

@@ -7,9 +7,9 @@
 namespace spinwave::test {
 namespace {
 
-using PitchTest = DeckTest;
+using DeckPitchTest = DeckTest;
 
-TEST_F(PitchTest, CrossfaderGains) {
+TEST_F(DeckPitchTest, CrossfaderGains) {
   ASSERT_GT(deck_->OpenFile(Tone("x", 3000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   SoundLib* lib = deck_->Library();
@@ -32,7 +32,7 @@ TEST_F(PitchTest, CrossfaderGains) {
   EXPECT_EQ(lib->GetVolume(e->Channel), 84);
 }
 
-TEST_F(PitchTest, PitchSetsRateTimeScaleAndLabel) {
+TEST_F(DeckPitchTest, PitchSetsRateTimeScaleAndLabel) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   ASSERT_GT(deck_->OpenFile(Tone("p", 5000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
@@ -59,7 +59,7 @@ TEST_F(PitchTest, PitchSetsRateTimeScaleAndLabel) {
   EXPECT_EQ(controls_->pitchLabel->text(), QStringLiteral("-2.750"));
 }
 
-TEST_F(PitchTest, PlayedFasterTheClockReportsRealTime) {
+TEST_F(DeckPitchTest, PlayedFasterTheClockReportsRealTime) {
   ASSERT_GT(deck_->OpenFile(Tone("fast", 10000), entry_), 0);
   controls_->pitchSlider->SetValue(108000);
   ASSERT_TRUE(deck_->Play(entry_));
@@ -93,7 +93,7 @@ int FadeOutTime(DeckTest& t, TFMODJingle& deck, DeckControls& c, int entry,
   return elapsed;
 }
 
-TEST_F(PitchTest, FadeOutReachesSilenceAndPausesAfterFadeTime) {
+TEST_F(DeckPitchTest, FadeOutReachesSilenceAndPausesAfterFadeTime) {
   for (int pitch : {100000, 108000, 92000}) {
     SCOPED_TRACE(pitch);
     controls_->pitchSlider->SetValue(pitch);
@@ -120,7 +120,7 @@ TEST_F(PitchTest, FadeOutReachesSilenceAndPausesAfterFadeTime) {
   }
 }
 
-TEST_F(PitchTest, FadeInFromPauseAndCancel) {
+TEST_F(DeckPitchTest, FadeInFromPauseAndCancel) {
   ASSERT_GT(deck_->OpenFile(Tone("in", 12000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   Run(500);
@@ -150,14 +150,14 @@ TEST_F(PitchTest, FadeInFromPauseAndCancel) {
   EXPECT_LT(reached, 255);
 }
 
-TEST_F(PitchTest, FadeOnAnEntryThatDoesNotPlayDoesNothing) {
+TEST_F(DeckPitchTest, FadeOnAnEntryThatDoesNotPlayDoesNothing) {
   ASSERT_GT(deck_->OpenFile(Tone("o", 2000), entry_), 0);
   deck_->Fade(entry_);
   EXPECT_EQ(deck_->GetFileState(entry_), fsOpened);
   EXPECT_EQ(CountEvents("state"), 1);
 }
 
-TEST_F(PitchTest, PitchBendHeldLongStopsFivePercentAwayAndReleasesExactly) {
+TEST_F(DeckPitchTest, PitchBendHeldLongStopsFivePercentAwayAndReleasesExactly) {
   form_->show();
   ASSERT_GT(deck_->OpenFile(Tone("bend", 10000), entry_), 0);
   controls_->pitchSlider->SetValue(101000);
@@ -189,7 +189,7 @@ TEST_F(PitchTest, PitchBendHeldLongStopsFivePercentAwayAndReleasesExactly) {
   EXPECT_EQ(lib->GetFrequency(e->Channel), normal);
 }
 
-TEST_F(PitchTest, SearchLoopsAroundTheCuePoint) {
+TEST_F(DeckPitchTest, SearchLoopsAroundTheCuePoint) {
   ASSERT_GT(deck_->OpenFile(Tone("search", 10000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   Run(2000);
@@ -222,7 +222,7 @@ TEST_F(PitchTest, SearchLoopsAroundTheCuePoint) {
   EXPECT_NEAR(deck_->Library()->Stream_GetTime(e->Stream), cue + 1, 1);
 }
 
-TEST_F(PitchTest, SearchAtTheSliderEndsDoesNothing) {
+TEST_F(DeckPitchTest, SearchAtTheSliderEndsDoesNothing) {
   const int length = deck_->OpenFile(Tone("ends", 3000), entry_);
   ASSERT_GT(length, 0);
   ASSERT_TRUE(deck_->Play(entry_));
@@ -246,7 +246,7 @@ TEST_F(PitchTest, SearchAtTheSliderEndsDoesNothing) {
   EXPECT_EQ(deck_->GetFileState(entry_), fsSearching);
 }
 
-TEST_F(PitchTest, SearchOnADeckThatDoesNotPlayOnlyMovesTheCuePoint) {
+TEST_F(DeckPitchTest, SearchOnADeckThatDoesNotPlayOnlyMovesTheCuePoint) {
   ASSERT_GT(deck_->OpenFile(Tone("idle", 3000), entry_), 0);
   deck_->SearchPress(10, entry_);
   Run(50);
@@ -257,7 +257,7 @@ TEST_F(PitchTest, SearchOnADeckThatDoesNotPlayOnlyMovesTheCuePoint) {
   EXPECT_NEAR(deck_->GetFileEntry(entry_)->LastTime, 110, 10);
 }
 
-TEST_F(PitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
+TEST_F(DeckPitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
   ASSERT_GT(deck_->OpenFile(Tone("vinyl", 10000), entry_), 0);
   controls_->pitchSlider->SetValue(104000);
   ASSERT_TRUE(deck_->Play(entry_));
@@ -290,7 +290,7 @@ TEST_F(PitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
   EXPECT_NEAR(e->LastTime, 104, 10);
 }
 
-TEST_F(PitchTest, VinylStopOnADeckThatDoesNotPlayDoesNothing) {
+TEST_F(DeckPitchTest, VinylStopOnADeckThatDoesNotPlayDoesNothing) {
   ASSERT_GT(deck_->OpenFile(Tone("still", 2000), entry_), 0);
   deck_->VinylStop(250, entry_);
   Run(50);
@@ -298,7 +298,7 @@ TEST_F(PitchTest, VinylStopOnADeckThatDoesNotPlayDoesNothing) {
   EXPECT_FALSE(deck_->GetFileEntry(entry_)->VinylStopping);
 }
 
-TEST_F(PitchTest, CueButtonsAndPositionControls) {
+TEST_F(DeckPitchTest, CueButtonsAndPositionControls) {
   form_->show();
   const int length = deck_->OpenFile(Tone("cue", 6000), entry_);
   ASSERT_TRUE(deck_->Play(entry_));

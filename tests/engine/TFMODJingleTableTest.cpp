@@ -4,9 +4,9 @@
 namespace spinwave::test {
 namespace {
 
-using TableTest = DeckTest;
+using DeckTableTest = DeckTest;
 
-TEST_F(TableTest, EntriesKeepTheirIndicesWhenAnotherComponentGoes) {
+TEST_F(DeckTableTest, EntriesKeepTheirIndicesWhenAnotherComponentGoes) {
   auto jingles = MakeDeck(QStringLiteral("JinglesPlayer"), "fmodj.dll");
   auto prelisten = MakeDeck(QStringLiteral("DataPlayer"), "fmod3.dll");
   DeckControls a(form_.get()), b(form_.get()), c(form_.get());
@@ -54,7 +54,7 @@ TEST_F(TableTest, EntriesKeepTheirIndicesWhenAnotherComponentGoes) {
   EXPECT_EQ(d.AddTo(*deck_), entry_ + 4);
 }
 
-TEST_F(TableTest, AddFileEntryTagsAndBindsOnlyFreeEvents) {
+TEST_F(DeckTableTest, AddFileEntryTagsAndBindsOnlyFreeEvents) {
   TFMODJingle player2(QStringLiteral("Player2"));
   DeckControls own(form_.get());
   int consoleClicks = 0;
@@ -94,7 +94,7 @@ TEST_F(TableTest, AddFileEntryTagsAndBindsOnlyFreeEvents) {
   EXPECT_FALSE(player2.EmptyFileEntry(index + 100));
 }
 
-TEST_F(TableTest, EntryWithoutControlsPlays) {
+TEST_F(DeckTableTest, EntryWithoutControlsPlays) {
   const int bare = deck_->AddFileEntry(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -109,7 +109,7 @@ TEST_F(TableTest, EntryWithoutControlsPlays) {
   EXPECT_GE(took, 300);
 }
 
-TEST_F(TableTest, ControlDestroyedBeforeTheEntryReadsAsAbsent) {
+TEST_F(DeckTableTest, ControlDestroyedBeforeTheEntryReadsAsAbsent) {
   ASSERT_GT(deck_->OpenFile(Tone("gone", 2000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   delete controls_->minutes;

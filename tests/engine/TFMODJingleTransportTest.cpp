@@ -4,9 +4,9 @@
 namespace spinwave::test {
 namespace {
 
-using TransportTest = DeckTest;
+using DeckTransportTest = DeckTest;
 
-TEST_F(TransportTest, LampsFollowTheState) {
+TEST_F(DeckTransportTest, LampsFollowTheState) {
   const struct {
     TFileState state;
     bool playLit;
@@ -22,7 +22,7 @@ TEST_F(TransportTest, LampsFollowTheState) {
   }
 }
 
-TEST_F(TransportTest, SameStateTwiceNotifiesOnce) {
+TEST_F(DeckTransportTest, SameStateTwiceNotifiesOnce) {
   FMOD_File* e = deck_->GetFileEntry(entry_);
   deck_->SetFileState(fsPaused, e);
   deck_->SetFileState(fsPaused, e);
@@ -33,7 +33,7 @@ TEST_F(TransportTest, SameStateTwiceNotifiesOnce) {
   EXPECT_EQ(events_[1].a, fsPlaying);
 }
 
-TEST_F(TransportTest, PlayWithoutFileFailsAndKeepsState) {
+TEST_F(DeckTransportTest, PlayWithoutFileFailsAndKeepsState) {
   EXPECT_FALSE(deck_->Play(entry_));
   EXPECT_EQ(deck_->GetFileState(entry_), fsStopped);
   EXPECT_FALSE(deck_->Play(entry_ + 50));
@@ -42,7 +42,7 @@ TEST_F(TransportTest, PlayWithoutFileFailsAndKeepsState) {
   EXPECT_EQ(CountEvents("state"), 0);
 }
 
-TEST_F(TransportTest, PlayFollowsStreamTimeAndPauseTwiceResumesOnSameChannel) {
+TEST_F(DeckTransportTest, PlayFollowsStreamTimeAndPauseTwiceResumesOnSameChannel) {
   ASSERT_GT(deck_->OpenFile(Tone("p", 5000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
@@ -67,7 +67,7 @@ TEST_F(TransportTest, PlayFollowsStreamTimeAndPauseTwiceResumesOnSameChannel) {
   EXPECT_NEAR(e->LastTime, pausedAt + 200, 10);
 }
 
-TEST_F(TransportTest, StopRewindsAndZeroesDisplays) {
+TEST_F(DeckTransportTest, StopRewindsAndZeroesDisplays) {
   ASSERT_GT(deck_->OpenFile(Tone("s", 4000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   Run(700);
@@ -85,7 +85,7 @@ TEST_F(TransportTest, StopRewindsAndZeroesDisplays) {
   EXPECT_NEAR(e->LastTime, 100, 10);
 }
 
-TEST_F(TransportTest, EndOfFileEndsTheEntry) {
+TEST_F(DeckTransportTest, EndOfFileEndsTheEntry) {
   ASSERT_GT(deck_->OpenFile(Tone("end", 400), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   const int took = RunUntil([&] { return deck_->GetFileState(entry_) == fsEnded; }, 2000);
@@ -101,7 +101,7 @@ TEST_F(TransportTest, EndOfFileEndsTheEntry) {
   EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
 }
 
-TEST_F(TransportTest, PlayAndStopButtonsDriveTheDeck) {
+TEST_F(DeckTransportTest, PlayAndStopButtonsDriveTheDeck) {
   ASSERT_GT(deck_->OpenFile(Tone("b", 4000), entry_), 0);
   controls_->play->OnClick(controls_->play);
   EXPECT_EQ(deck_->GetFileState(entry_), fsPlaying);
@@ -126,7 +126,7 @@ TEST_F(TransportTest, PlayAndStopButtonsDriveTheDeck) {
   EXPECT_NEAR(e->LastTime, 100, 10);
 }
 
-TEST_F(TransportTest, StateChangesAbortAFade) {
+TEST_F(DeckTransportTest, StateChangesAbortAFade) {
   ASSERT_GT(deck_->OpenFile(Tone("f", 4000), entry_), 0);
   ASSERT_TRUE(deck_->Play(entry_));
   Run(100);
@@ -138,7 +138,7 @@ TEST_F(TransportTest, StateChangesAbortAFade) {
   EXPECT_FALSE(e->FadingIn);
 }
 
-TEST_F(TransportTest, SpeakersChooseThePanAndTheMeters) {
+TEST_F(DeckTransportTest, SpeakersChooseThePanAndTheMeters) {
   // A tone four times louder on the left than on the right.
   ToneSpec spec;
   spec.durationMs = 3000;

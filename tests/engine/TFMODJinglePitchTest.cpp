@@ -222,6 +222,27 @@ TEST_F(DeckPitchTest, SearchLoopsAroundTheCuePoint) {
   EXPECT_NEAR(deck_->Library()->Stream_GetTime(e->Stream), cue + 1, 1);
 }
 
+TEST_F(DeckPitchTest, HoldingASearchButtonStepsOncePerRepeat) {
+  form_->show();
+  ASSERT_GT(deck_->OpenFile(Tone("hold", 10000), entry_), 0);
+  ASSERT_TRUE(deck_->Play(entry_));
+  Run(500);
+  deck_->SetCuePoint(entry_);
+  FMOD_File* e = deck_->GetFileEntry(entry_);
+  const int cue = e->CuePoint;
+  // Held for one second: presses at 0, 400, 600, 790 and 970 ms.
+  QTest::mousePress(controls_->searchForw, Qt::LeftButton);
+  controls_->searchForw->AdvanceRepeat(1000);
+  QTest::mouseRelease(controls_->searchForw, Qt::LeftButton);
+  EXPECT_EQ(e->CuePoint, cue + 5 * 10);
+  EXPECT_EQ(deck_->GetFileState(entry_), fsSearching);
+  QTest::mousePress(controls_->searchBack, Qt::LeftButton);
+  controls_->searchBack->AdvanceRepeat(500);  // 0 and 400 ms
+  QTest::mouseRelease(controls_->searchBack, Qt::LeftButton);
+  EXPECT_EQ(e->CuePoint, cue + 50 - 2 * 9);
+  EXPECT_EQ(controls_->positionSlider->Value(), e->CuePoint);
+}
+
 TEST_F(DeckPitchTest, SearchAtTheSliderEndsDoesNothing) {
   const int length = deck_->OpenFile(Tone("ends", 3000), entry_);
   ASSERT_GT(length, 0);

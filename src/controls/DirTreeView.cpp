@@ -18,6 +18,7 @@
 #include "controls/FolderListing.h"
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
+#include "core/LogFile.h"
 #include "core/Paths.h"
 
 // Resources of a static library must be registered by hand.
@@ -493,13 +494,7 @@ void TDirTreeView::RefreshVolumes() {
 // ---- log ----
 
 void TDirTreeView::DirTreeLog(const std::string& text) {
-  const std::string file = ProgramFolder() + "dirtreelog.txt";
-  struct stat st {};
-  const bool restart = ::stat(file.c_str(), &st) == 0 && st.st_size > 102400;
-  if (FILE* f = std::fopen(file.c_str(), restart ? "wb" : "ab")) {
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
+  AppendToLog(ProgramFolder() + "dirtreelog.txt", text);
 }
 
 }  // namespace spinwave

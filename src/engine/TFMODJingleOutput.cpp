@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/Messages.h"
+#include "core/LogFile.h"
 #include "core/Paths.h"
 #include "engine/DeckShared.h"
 #include "engine/TFMODJingle.h"
@@ -13,7 +14,6 @@ namespace spinwave {
 
 namespace {
 
-constexpr long kLogLimit = 102400;
 const char* const kLogRule = "\r\n---------------------------------------------------------";
 
 // Logs the devices of one output type and appends their names to `list`.
@@ -32,19 +32,7 @@ void ListOutputs(SoundLib& lib, int type, const char* title, std::vector<std::st
 
 std::string TFMODJingle::LogFileName() { return ProgramFolder() + "fmodlog.txt"; }
 
-void TFMODJingle::FMODLog(const std::string& text) {
-  const std::string path = LogFileName();
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (!f) return;
-  if (std::fseek(f, 0, SEEK_END) == 0 && std::ftell(f) > kLogLimit) {
-    // Too long: start the log afresh.
-    std::fclose(f);
-    f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-  }
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
-}
+void TFMODJingle::FMODLog(const std::string& text) { AppendToLog(LogFileName(), text); }
 
 bool TFMODJingle::Init(const std::string& libraryFile) {
   if (library_) return true;

@@ -312,7 +312,16 @@ TEST_F(SoundLibStreamTest, NonBlockingOpenReportsPendingThenReady) {
   EXPECT_EQ(lib.Stream_GetOpenState(pending), kOpenPending);
   EXPECT_EQ(lib.Stream_GetLengthMs(pending), 0);
   EXPECT_LT(lib.Stream_Play(kFreeChannel, pending), 0) << "an opening stream cannot play";
-  { std::ofstream writer(fifo); }  // the writer closes at once: nothing to decode
+  // The writer closes at once: nothing to decode. It opens without blocking and retries until
+  // the decoder thread has the pipe open for reading, so a decoder that never gets there fails
+  // the test instead of hanging it.
+  int writer = -1;
+  for (int i = 0; i < 10000 && writer < 0; ++i) {
+    writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_GE(writer, 0) << "the decoder never opened the pipe";
+  ::close(writer);
   int state = kOpenPending;
   for (int i = 0; i < 5000 && state == kOpenPending; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

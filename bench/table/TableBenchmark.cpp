@@ -43,12 +43,7 @@ std::string Words(std::mt19937& random, int count) {
 void BuildLibrary(spinwave::TEMDB& t) {
   std::mt19937 random(20261209);
   t.Title = spinwave::kLibraryTitle;
-  t.SetColCount(spinwave::kLibraryColumnCount);
-  for (int c = 0; c < spinwave::kLibraryColumnCount; ++c) {
-    t.SetItem(c, -1, spinwave::kLibraryColumns[c].name);
-    t.SetColWidth(c, spinwave::kLibraryColumns[c].width);
-    t.SetColType(c, spinwave::kLibraryColumns[c].type);
-  }
+  spinwave::SetLibraryColumns(t);
   std::vector<std::string> artists;
   for (int i = 0; i < 3000; ++i)
     artists.push_back(std::string(kFirst[random() % std::size(kFirst)]) + " " +

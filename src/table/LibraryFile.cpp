@@ -12,7 +12,7 @@ const LibraryColumn kLibraryColumns[kLibraryColumnCount] = {
     {"Gain", -1, 1},    {"PlTimes", -1, 1},  {"Tracknr", 50, 1}, {"Automix", -1, 1},
 };
 
-bool CreateDatabase(TEMDB& table, std::string* error) {
+void SetLibraryColumns(TEMDB& table) {
   table.ClearRows();
   table.SetColCount(kLibraryColumnCount);
   for (int c = 0; c < kLibraryColumnCount; ++c) {
@@ -20,6 +20,10 @@ bool CreateDatabase(TEMDB& table, std::string* error) {
     table.SetColWidth(c, kLibraryColumns[c].width);
     table.SetColType(c, kLibraryColumns[c].type);
   }
+}
+
+bool CreateDatabase(TEMDB& table, std::string* error) {
+  SetLibraryColumns(table);
   return table.SaveToFile({}, error);
 }
 
@@ -64,13 +68,7 @@ OpenLibraryResult OpenLibrary(TEMDB& table, const std::string& path) {
       // Without a copy the old file is not overwritten: the empty library lives in memory only.
       message += " The old file could not be copied aside (" + copyError +
                  ") and was left in place.";
-      table.ClearRows();
-      table.SetColCount(kLibraryColumnCount);
-      for (int c = 0; c < kLibraryColumnCount; ++c) {
-        table.SetItem(c, -1, kLibraryColumns[c].name);
-        table.SetColWidth(c, kLibraryColumns[c].width);
-        table.SetColType(c, kLibraryColumns[c].type);
-      }
+      SetLibraryColumns(table);
       result.saved = false;
     }
     ShowMessage(message);

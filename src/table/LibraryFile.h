@@ -20,6 +20,9 @@ struct LibraryColumn {
 // "Outro", "ID", "Gain", "PlTimes", "Tracknr", "Automix" with their widths and types.
 extern const LibraryColumn kLibraryColumns[kLibraryColumnCount];
 
+// Empties the table and gives it the 16 library columns (names, widths, types), unsaved.
+void SetLibraryColumns(TEMDB& table);
+
 // Empties the table, gives it the 16 library columns and saves it to its FileName.
 // Returns the save's result.
 bool CreateDatabase(TEMDB& table, std::string* error = nullptr);

@@ -26,13 +26,7 @@ inline void FillLibrary(TEMDB& table, int rows, unsigned seed = 7) {
   auto pick = [&](const auto& list) {
     return list[rng() % (sizeof(list) / sizeof(list[0]))];
   };
-  table.ClearRows();
-  table.SetColCount(kLibraryColumnCount);
-  for (int c = 0; c < kLibraryColumnCount; ++c) {
-    table.SetItem(c, -1, kLibraryColumns[c].name);
-    table.SetColWidth(c, kLibraryColumns[c].width);
-    table.SetColType(c, kLibraryColumns[c].type);
-  }
+  SetLibraryColumns(table);
   table.SetRowCount(rows);
   for (int r = 0; r < rows; ++r) {
     const std::string artist = std::string("The ") + pick(kFirst) + " " + pick(kSecond);

@@ -291,13 +291,7 @@ int TFMODJingle::OpenFile(const std::string& name, int index) {
     DeckShared::Get()->EnableClock();
     return 1;
   }
-  e->Duration = lib->Stream_GetLengthMs(e->Stream);
-  if (e->PositionSlider) {
-    e->PositionSlider->SetMaxValue(e->Duration);
-    e->PositionSlider->SetValue(0);
-  }
-  e->CuePoint = 0;
-  SendNotifyTime(0, e);
+  TakeOpenedStream(lib, e);
   SetFileState(fsOpened, e);
   return e->Duration;
 }

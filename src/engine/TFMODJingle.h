@@ -169,6 +169,9 @@ class TFMODJingle : public QObject {
   void ShowTime(int displayed, FMOD_File* entry);
   bool FadeStep(FMOD_File* entry, int scaled);
   void TickEntry(FMOD_File* entry);
+  // An open stream is ready: takes its length, sets the position slider's range, puts the cue
+  // point at the start and shows the time 0 (the caller then sets fsOpened).
+  void TakeOpenedStream(SoundLib* lib, FMOD_File* entry);
   static SoundLib* LibraryOf(const FMOD_File* entry);
 
   bool blockAtOpening_ = true;

@@ -84,6 +84,16 @@ void TFMODJingle::NotifyTimerTime() {
   }
 }
 
+void TFMODJingle::TakeOpenedStream(SoundLib* lib, FMOD_File* e) {
+  e->Duration = lib->Stream_GetLengthMs(e->Stream);
+  if (e->PositionSlider) {
+    e->PositionSlider->SetMaxValue(e->Duration);
+    e->PositionSlider->SetValue(0);
+  }
+  e->CuePoint = 0;
+  SendNotifyTime(0, e);
+}
+
 void TFMODJingle::TickEntry(FMOD_File* e) {
   SoundLib* lib = library_.get();
   if (!lib) return;
@@ -92,13 +102,7 @@ void TFMODJingle::TickEntry(FMOD_File* e) {
   if (e->State == fsOpening) {
     const int result = lib->Stream_GetOpenState(e->Stream);
     if (result == kOpenReady) {
-      e->Duration = lib->Stream_GetLengthMs(e->Stream);
-      if (e->PositionSlider) {
-        e->PositionSlider->SetMaxValue(e->Duration);
-        e->PositionSlider->SetValue(0);
-      }
-      e->CuePoint = 0;
-      SendNotifyTime(0, e);
+      TakeOpenedStream(lib, e);
       if (!StillThere(e, index)) return;
       SetFileState(fsOpened, e);
       if (!StillThere(e, index)) return;

@@ -561,6 +561,13 @@ struct SoundLib::Impl {
     }
     return list;
   }
+
+  // Name of a listed device (as last listed), or "" for a number out of range.
+  std::string DeviceName(bool input, int driver) {
+    const auto& list = Devices(input, false);
+    if (driver < 0 || static_cast<std::size_t>(driver) >= list.size()) return "";
+    return list[static_cast<std::size_t>(driver)].name;
+  }
 };
 
 SoundLib::SoundLib(std::string name) : impl_(std::make_unique<Impl>(std::move(name))) {}
@@ -600,9 +607,7 @@ int SoundLib::GetNumDrivers() {
 
 std::string SoundLib::GetDriverName(int driver) {
   std::lock_guard lock(impl_->mutex);
-  const auto& list = impl_->Devices(false, false);
-  if (driver < 0 || static_cast<std::size_t>(driver) >= list.size()) return "";
-  return list[static_cast<std::size_t>(driver)].name;
+  return impl_->DeviceName(false, driver);
 }
 
 bool SoundLib::SetDriver(int driver) {
@@ -1004,9 +1009,7 @@ int SoundLib::Record_GetNumDrivers() {
 
 std::string SoundLib::Record_GetDriverName(int driver) {
   std::lock_guard lock(impl_->mutex);
-  const auto& list = impl_->Devices(true, false);
-  if (driver < 0 || static_cast<std::size_t>(driver) >= list.size()) return "";
-  return list[static_cast<std::size_t>(driver)].name;
+  return impl_->DeviceName(true, driver);
 }
 
 bool SoundLib::Record_SetDriver(int driver) {

@@ -14,7 +14,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "table/TEMDB.h"
 
 class QAction;

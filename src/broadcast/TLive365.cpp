@@ -18,7 +18,7 @@ namespace {
 QLabel* ValueLabel(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(name);
-  label->setMinimumWidth(110);
+  label->setMinimumWidth(60);
   label->setTextFormat(Qt::PlainText);  // what the service reports is shown, never rendered
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
@@ -47,7 +47,7 @@ TLive365::TLive365(Live365Control& control, QWidget* parent)
   grid->addWidget(port_, 2, 1, 1, 2);
   grid->addWidget(new QLabel("Listners:", state), 3, 0);
   grid->addWidget(listners_, 3, 1, 1, 2);
-  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(2, 1);
 
   button1_ = new QPushButton("Refresh ->", this);
   button1_->setObjectName("Button1");

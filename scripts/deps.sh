@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libtag1-dev libxcb1-dev
   fonts-dejavu-core
+  icecast2
 )
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

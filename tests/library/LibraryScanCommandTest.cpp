@@ -107,6 +107,10 @@ TEST_F(LibraryScanCommandTest, BadFilesAreCountedAndSkippedAndTheLibraryReloadsI
   EXPECT_EQ(out, "0 added, " + std::to_string(good_count) + " already in the library, " +
                      std::to_string(std::size(bad)) + " unreadable\n");
   EXPECT_EQ(Library().RowCount(), good_count);
+  // The temporary folder's removal (through QString names) cannot remove a name that is not
+  // UTF-8, nor cope with the loops and the pipe.
+  for (const char* name : {"self", "sub/up", "pipe.mp3"}) ::unlink((dir + name).c_str());
+  ::unlink(oddName.c_str());
 }
 
 TEST_F(LibraryScanCommandTest, UsesTheSavedStructuresAndExactLengthWhenAsked) {

@@ -4,6 +4,12 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <dirent.h>
+#include <sys/stat.h>
+#include "meta/TEMFindFile.h"
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -197,6 +203,8 @@ LibraryBrowser::LibraryBrowser(LibraryModel& model, const OptionsStore& options,
   connect(fileList_, &QListWidget::itemDoubleClicked, this,
           [this] { emit AddToPlaylistRequested(SelectedFiles()); });
 
+  // A folder node dragged onto the playlist adds its audio files (as file URLs).
+  browseTree_->viewport()->installEventFilter(this);
   browseTree_->OnPathChange = [this](TDirTreeView*, const std::string& path) { ShowPath(path); };
 
   // Search panel.
@@ -270,6 +278,59 @@ LibraryBrowser::~LibraryBrowser() {
   dbGrid_->SetTable(nullptr);
 }
 
+bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == browseTree_->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      auto* e = static_cast<QMouseEvent*>(event);
+      dragFolder_.clear();
+      TDirTreeNode* node = TDirTreeView::Node(browseTree_->itemAt(e->position().toPoint()));
+      if (e->button() == Qt::LeftButton && node && node->Data.Kind == ftFolder &&
+          !node->Data.Path.empty()) {
+        dragFolder_ = node->Data.Path;
+        dragStart_ = e->position().toPoint();
+      }
+    } else if (event->type() == QEvent::MouseMove && !dragFolder_.empty()) {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if ((e->buttons() & Qt::LeftButton) &&
+          (e->position().toPoint() - dragStart_).manhattanLength() >= 5) {
+        const QList<QUrl> urls = FolderFileUrls(dragFolder_);
+        dragFolder_.clear();
+        if (!urls.isEmpty()) {
+          auto* drag = new QDrag(this);
+          auto* mime = new QMimeData;
+          mime->setUrls(urls);
+          drag->setMimeData(mime);
+          drag->exec(Qt::CopyAction);
+          return true;
+        }
+      }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      dragFolder_.clear();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QList<QUrl> LibraryBrowser::FolderFileUrls(const std::string& folder) {
+  std::string base = folder;
+  if (base.empty() || base.back() != '/') base += '/';
+  std::vector<std::string> names;
+  if (DIR* dir = ::opendir(base.c_str())) {
+    while (dirent* e = ::readdir(dir)) {
+      const std::string name = e->d_name;
+      bool audio = false;
+      for (const char* p : {"*.mp3", "*.wav", "*.ogg"}) audio = audio || TEMFindFile::MatchesPattern(p, name);
+      struct stat st {};
+      if (audio && ::stat((base + name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
+    }
+    ::closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  QList<QUrl> urls;
+  for (const std::string& n : names) urls << QUrl::fromLocalFile(QString::fromStdString(base + n));
+  return urls;
+}
+
 void LibraryBrowser::SetShowCount(bool on) { count_->setVisible(on); }
 
 void LibraryBrowser::ShowPath(const std::string& path) { model_.BrowseTreePathChange(path); }
@@ -340,6 +401,7 @@ void LibraryBrowser::SetPreListenTime(int minutes, int seconds) {
 
 void LibraryBrowser::EditTrackClick() {
   if (!model_.FileDataMenuPopup().editEnabled) return;
+  model_.Scan();  // makes the checking deck when the console gave none ("Get real Time")
   editor_ = std::make_unique<TrackEditor>(model_.Library(), model_.CheckDeck(),
                                           model_.CheckEntry());
   editData_ = std::make_unique<TEditData>(*editor_, window());

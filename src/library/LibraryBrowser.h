@@ -17,6 +17,9 @@
 #include <functional>
 #include <memory>
 
+#include <QList>
+#include <QPoint>
+#include <QUrl>
 #include <QWidget>
 
 class QComboBox;
@@ -92,6 +95,9 @@ class LibraryBrowser : public QWidget {
  private:
   void ShowView();
   void ShowSearch();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Audio files of a folder node, as dragged onto the playlist.
+  static QList<QUrl> FolderFileUrls(const std::string& folder);
   void RefreshFileList();
 
   LibraryModel& model_;
@@ -117,6 +123,8 @@ class LibraryBrowser : public QWidget {
   QAction* preListenStop_;
   QAction* editTrack_;
   QAction* deleteTrack_;
+  QPoint dragStart_;
+  std::string dragFolder_;
   TEditDatabase* editDatabase_ = nullptr;
   std::unique_ptr<TrackEditor> editor_;
   std::unique_ptr<TEditData> editData_;

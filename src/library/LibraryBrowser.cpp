@@ -171,9 +171,12 @@ LibraryBrowser::LibraryBrowser(LibraryModel& model, const OptionsStore& options,
   editTrack_->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_3));
   deleteTrack_ = fileDataMenu_->addAction("Remove track(s)");
   deleteTrack_->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  // The shortcuts act in the grid and the file list only: Enter in the search box searches, it
+  // does not send the selected tracks to the playlist.
   for (QAction* a : fileDataMenu_->actions()) {
-    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(a);
+    a->setShortcutContext(Qt::WidgetShortcut);
+    dbGrid_->addAction(a);
+    fileList_->addAction(a);
   }
   connect(addToPlaylist_, &QAction::triggered, this,
           [this] { emit AddToPlaylistRequested(SelectedFiles()); });

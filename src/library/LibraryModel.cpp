@@ -157,7 +157,8 @@ void LibraryModel::SetPlaylistColumnWidths(const std::vector<int>& widths) {
 
 void LibraryModel::RefreshFolder() {
   folderFiles_.clear();
-  if (view_ != ShowFolder) return;
+  // The "Playlists" node reports an empty path: no folder, so no files (not those of "/").
+  if (view_ != ShowFolder || path_.empty()) return;
   std::string folder = path_;
   if (folder.empty() || folder.back() != '/') folder += '/';
   if (DIR* dir = ::opendir(folder.c_str())) {

@@ -49,6 +49,8 @@ TEST_F(LibraryWidgetsTest, BrowserSearchesThroughItsControlsAndShowsPlaylistsAnd
   LibraryBrowser browser(model, options_);
   browser.resize(800, 500);
   browser.show();
+  browser.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&browser));  // shortcuts act in the active window
   EXPECT_EQ(&browser.DBGrid()->Table(), &library_);
   EXPECT_EQ(browser.DBGrid()->GetRowCount(), 4);
 
@@ -58,7 +60,9 @@ TEST_F(LibraryWidgetsTest, BrowserSearchesThroughItsControlsAndShowsPlaylistsAnd
   browser.FilterCol()->setCurrentIndex(LibraryModel::fcAll);
   browser.FilterTxt()->setEditText("ABC");
   ASSERT_TRUE(browser.SearchIt()->isEnabled());
+  QSignalSpy added(&browser, &LibraryBrowser::AddToPlaylistRequested);
   QTest::keyClick(browser.FilterTxt()->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(added.count(), 0);  // Enter searches; it sends nothing to the playlist
   EXPECT_EQ(browser.DBGrid()->GetRowCount(), 3);  // header + two matches
   browser.FilterCol()->setCurrentIndex(LibraryModel::fcNone);
   EXPECT_EQ(browser.DBGrid()->GetRowCount(), 4);

@@ -197,13 +197,20 @@ void LibraryModel::EndFilter() {
 
 void LibraryModel::FilterColChange(int index) {
   filterCol_ = std::clamp(index, 0, static_cast<int>(FilterColNames().size()) - 1);
-  if (filterCol_ == fcNone) EndFilter();
+  if (filterCol_ == fcNone)
+    EndFilter();
+  else if (!filterTxt_.empty())
+    SearchItClick();
   emit SearchChanged();
 }
 
 void LibraryModel::FilterTxtChange(const std::string& text) {
   filterTxt_ = text;
-  if (filterCol_ == fcNone) EndFilter();
+  // As-you-type: every change filters again; an emptied box shows the whole library.
+  if (filterCol_ == fcNone || filterTxt_.empty())
+    EndFilter();
+  else
+    SearchItClick();
   emit SearchChanged();
 }
 

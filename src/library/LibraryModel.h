@@ -81,6 +81,8 @@ class LibraryModel : public QObject {
   void SearchBtnClick();
   int FilterCol() const { return filterCol_; }
   const std::string& FilterTxt() const { return filterTxt_; }
+  // Searching is as-you-type: a change of either filters the library at once (an empty text or
+  // "None" ends the filter). SearchIt and Enter search again.
   void FilterColChange(int index);
   void FilterTxtChange(const std::string& text);
   bool SearchItEnabled() const { return !filterTxt_.empty() && filterCol_ != fcNone; }

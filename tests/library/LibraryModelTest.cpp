@@ -64,6 +64,17 @@ TEST_F(LibraryModelTest, SearchFiltersTheNamedColumnOrAllIgnoringCaseAndNoneRest
   EXPECT_FALSE(library_.Filtered);
   EXPECT_EQ(library_.GetRowCount(), 4);
 
+  // As-you-type: each change of the text filters; an emptied text shows everything again.
+  model.FilterColChange(LibraryModel::fcAll);
+  model.FilterTxtChange("xyz");
+  EXPECT_EQ(library_.GetRowCount(), 0);
+  model.FilterTxtChange("TUN");
+  EXPECT_EQ(library_.GetRowCount(), 1);
+  model.FilterTxtChange("");
+  EXPECT_FALSE(library_.Filtered);
+  EXPECT_EQ(library_.GetRowCount(), 4);
+  model.FilterTxtChange("bcd");
+
   // Hiding the panel also ends the filter.
   model.FilterColChange(LibraryModel::fcAll);
   model.SearchItClick();

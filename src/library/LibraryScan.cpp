@@ -226,6 +226,8 @@ void LibraryScan::FindNotifyFile(const std::string& file, bool& add) {
   }
   // The same file reached twice in one search (two matching patterns) is collected once.
   known_.insert(ToLowerAscii(file));
+  ++summary_.Found;
+  emit ProgressCount(QStringLiteral("%1 new files found").arg(summary_.Found));
 }
 
 void LibraryScan::FindFinished() {

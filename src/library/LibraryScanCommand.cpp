@@ -116,18 +116,21 @@ int RunLibraryScanCommand(const QStringList& args) {
     QString label, count, file;
     auto show = [&](bool force) {
       std::string text = label.toStdString();
-      if (scan.CurrentPhase() == LibraryScan::Adding) text += " " + count.toStdString();
+      if (!count.isEmpty()) text += " " + count.toStdString();
       text += " " + file.toStdString();
       progress.Show(text, force);
     };
+    bool newStep = false;  // a new step is shown with its first file, whatever the pace
     QObject::connect(&scan, &LibraryScan::ProgressLabel, [&](const QString& t) {
       label = t;
-      show(true);
+      count.clear();
+      newStep = true;
     });
     QObject::connect(&scan, &LibraryScan::ProgressCount, [&](const QString& t) { count = t; });
     QObject::connect(&scan, &LibraryScan::ProgressFile, [&](const QString& t) {
       file = t;
-      show(false);
+      show(newStep);
+      newStep = false;
     });
 
     // Wakes the loop below now and then, so no state can leave it waiting for ever.

@@ -1,12 +1,15 @@
 // The library's dialogs and the browser on their own, over a library file.
 //
 //   spinwave-library-demo [LIBRARY.db]              browser window; Setup menu opens the dialogs
+//   spinwave-library-demo --scan FOLDER [--exact]   what `spinwave --scan` runs (without the
+//                                                   check that no console is running)
 //   spinwave-library-demo [LIBRARY.db] --shots DIR  saves browser.png, scan.png, progress.png and
 //                                                   editor.png in DIR and ends (works with
 //                                                   QT_QPA_PLATFORM=offscreen)
 //
 // Without a library file a generated 2,000-row library is shown (nothing is written).
 #include <cstdio>
+#include <string>
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +27,7 @@
 #include "library/LibraryExport.h"
 #include "library/LibraryModel.h"
 #include "library/LibraryScan.h"
+#include "library/LibraryScanCommand.h"
 #include "library/TEditData.h"
 #include "library/TEditDatabase.h"
 #include "library/TScanInfo.h"
@@ -35,6 +39,11 @@
 using namespace spinwave;
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--scan") {
+    QStringList rest;
+    for (int i = 2; i < argc; ++i) rest << QString::fromLocal8Bit(argv[i]);
+    return RunLibraryScanCommand(rest);
+  }
   QApplication app(argc, argv);
   QString libraryFile, shots;
   const QStringList args = app.arguments().mid(1);

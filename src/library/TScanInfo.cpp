@@ -1,5 +1,7 @@
 #include "library/TScanInfo.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -55,8 +57,9 @@ TScanInfo::TScanInfo(LibraryScan& scan, QWidget* parent)
   connect(&scan, &LibraryScan::ProgressShown, this, [this](bool shown) { setVisible(shown); });
   connect(&scan, &LibraryScan::ProgressLabel, label1_, &QLabel::setText);
   connect(&scan, &LibraryScan::ProgressFile, this, [this](const QString& text) {
-    fileName_->setText(fileName_->fontMetrics().elidedText(text, Qt::ElideMiddle,
-                                                           fileName_->width()));
+    // Before the first show the label has no width of its own yet: its minimum counts.
+    const int width = std::max(fileName_->width(), fileName_->minimumWidth());
+    fileName_->setText(fileName_->fontMetrics().elidedText(text, Qt::ElideMiddle, width));
   });
   connect(&scan, &LibraryScan::ProgressCount, label4_, &QLabel::setText);
   connect(&scan, &LibraryScan::ProgressRange, bar_, &QProgressBar::setRange);

@@ -40,9 +40,9 @@ TEMDBGrid::TEMDBGrid(QWidget* parent) : QWidget(parent) {
   colorSelected_ = QColor(80, 80, 0);
   colorSelectedText_ = Qt::white;
 
-  table_.SetColCount(2);
-  table_.SetColWidth(0, defaultColWidth_);
-  table_.SetColWidth(1, defaultColWidth_);
+  table_->SetColCount(2);
+  table_->SetColWidth(0, defaultColWidth_);
+  table_->SetColWidth(1, defaultColWidth_);
 
   static const char* const kIcons[4] = {":/grid/play1.png", ":/grid/play2.png",
                                         ":/grid/played.png", ":/grid/playnot.png"};
@@ -51,16 +51,25 @@ TEMDBGrid::TEMDBGrid(QWidget* parent) : QWidget(parent) {
 
 TEMDBGrid::~TEMDBGrid() = default;
 
+void TEMDBGrid::SetTable(TEMDB* table) {
+  table_ = table ? table : &ownTable_;
+  const int last = std::max(1, GetRowCount() - 1);
+  curRow_ = std::clamp(curRow_, 1, last);
+  topRow_ = std::clamp(topRow_, 1, last);
+  leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, table_->ColCount() - 1));
+  Repaint();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Cells and shape
 
 std::string TEMDBGrid::GetCell(int col, int row) const {
-  if (col < 0 || col >= table_.ColCount() || row < 0) return {};
-  return table_.GetItem(col, row - 1);  // row 0 reads the column name
+  if (col < 0 || col >= table_->ColCount() || row < 0) return {};
+  return table_->GetItem(col, row - 1);  // row 0 reads the column name
 }
 
 void TEMDBGrid::SetCell(int col, int row, const std::string& text) {
-  table_.SetItem(col, row - 1, text);
+  table_->SetItem(col, row - 1, text);
   if (dirty_ || image_.isNull()) {
     update();
     return;
@@ -80,42 +89,42 @@ void TEMDBGrid::SetRowCount(int n) {
   if (n < 1) n = 1;
   if (n == GetRowCount()) return;
   const bool hadRows = GetRowCount() > 1;
-  table_.SetRowCount(n - 1);
+  table_->SetRowCount(n - 1);
   const int last = std::max(1, GetRowCount() - 1);
   curRow_ = std::clamp(curRow_, 1, last);
   topRow_ = std::clamp(topRow_, 1, last);
   // The current row shows selected once there are rows again.
-  if (!hadRows && GetRowCount() > 1) table_.SetRowSelected(curRow_ - 1, true);
+  if (!hadRows && GetRowCount() > 1) table_->SetRowSelected(curRow_ - 1, true);
   Repaint();
 }
 
 void TEMDBGrid::SetColCount(int n) {
   n = std::max({n, 1, fixedCols_ + 1});
-  const int old = table_.ColCount();
+  const int old = table_->ColCount();
   if (n == old) return;
-  table_.SetColCount(n);
-  for (int c = old; c < n; ++c) table_.SetColWidth(c, defaultColWidth_);
+  table_->SetColCount(n);
+  for (int c = old; c < n; ++c) table_->SetColWidth(c, defaultColWidth_);
   leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, n - 1));
   Repaint();
 }
 
 void TEMDBGrid::SetColWidth(int col, int width) {
-  if (col < 0 || col >= table_.ColCount()) {
+  if (col < 0 || col >= table_->ColCount()) {
     ShowMessage("Column doesn't exist");
     return;
   }
-  table_.SetColWidth(col, width);
+  table_->SetColWidth(col, width);
   Repaint();
 }
 
 int TEMDBGrid::GetColWidth(int col) const {
-  if (col < 0 || col >= table_.ColCount()) return defaultColWidth_;
-  return table_.GetColWidth(col);
+  if (col < 0 || col >= table_->ColCount()) return defaultColWidth_;
+  return table_->GetColWidth(col);
 }
 
 void TEMDBGrid::SetDefaultColWidth(int width) {
-  for (int c = 0; c < table_.ColCount(); ++c)
-    if (table_.GetColWidth(c) == defaultColWidth_) table_.SetColWidth(c, width);
+  for (int c = 0; c < table_->ColCount(); ++c)
+    if (table_->GetColWidth(c) == defaultColWidth_) table_->SetColWidth(c, width);
   defaultColWidth_ = width;
   Repaint();
 }
@@ -134,7 +143,7 @@ void TEMDBGrid::SetFixedCols(int n) {
     ShowMessage("Fixed columns can't be a negative value");
     return;
   }
-  if (n >= table_.ColCount()) {
+  if (n >= table_->ColCount()) {
     ShowMessage("To much fixed columns");
     return;
   }
@@ -142,7 +151,7 @@ void TEMDBGrid::SetFixedCols(int n) {
   leftCol_ = n;
   topRow_ = 1;
   curRow_ = 1;
-  table_.SetRowSelected(0, true);
+  table_->SetRowSelected(0, true);
   RebuildIcons();  // the icons' background follows the fixed colour or the grid colour
   Repaint();
 }
@@ -151,11 +160,11 @@ void TEMDBGrid::SetFixedCols(int n) {
 // Rows and selection
 
 void TEMDBGrid::SetSelected(int row, bool selected) {
-  if (row >= 1 && row < GetRowCount()) table_.SetRowSelected(row - 1, selected);
+  if (row >= 1 && row < GetRowCount()) table_->SetRowSelected(row - 1, selected);
 }
 
 bool TEMDBGrid::GetSelected(int row) const {
-  return row >= 1 && row < GetRowCount() && table_.GetRowSelected(row - 1);
+  return row >= 1 && row < GetRowCount() && table_->GetRowSelected(row - 1);
 }
 
 void TEMDBGrid::SetSelection(int row) {
@@ -163,15 +172,15 @@ void TEMDBGrid::SetSelection(int row) {
   int from = std::min(curRow_, row), to = std::max(curRow_, row);
   from = std::max(from, 1);
   to = std::min(to, last);
-  for (int r = from; r <= to; ++r) table_.SetRowSelected(r - 1, true);
+  for (int r = from; r <= to; ++r) table_->SetRowSelected(r - 1, true);
   Repaint();
 }
 
 void TEMDBGrid::DeSelectAll() {
   mode_ = 0;
-  const int rows = table_.GetRowCount();
+  const int rows = table_->GetRowCount();
   for (int r = 0; r < rows; ++r)
-    if (r != curRow_ - 1) table_.SetRowSelected(r, false);
+    if (r != curRow_ - 1) table_->SetRowSelected(r, false);
   Repaint();
 }
 
@@ -184,8 +193,8 @@ void TEMDBGrid::SetRow(int row) {
   const int last = GetRowCount() - 1;
   if (last < 1) return;
   row = std::clamp(row, 1, last);
-  if (mode_ != 3) table_.SetRowSelected(curRow_ - 1, false);
-  table_.SetRowSelected(row - 1, true);
+  if (mode_ != 3) table_->SetRowSelected(curRow_ - 1, false);
+  table_->SetRowSelected(row - 1, true);
   curRow_ = row;
   const int full = std::max(1, GetVisibleRowCount());
   if (row < topRow_)
@@ -199,20 +208,20 @@ void TEMDBGrid::SetRow(int row) {
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
-bool TEMDBGrid::ColumnShown(int col) const { return table_.GetColWidth(col) > 0; }
+bool TEMDBGrid::ColumnShown(int col) const { return table_->GetColWidth(col) > 0; }
 
-int TEMDBGrid::ColWidthPx(int col) const { return std::max(0, table_.GetColWidth(col)); }
+int TEMDBGrid::ColWidthPx(int col) const { return std::max(0, table_->GetColWidth(col)); }
 
 int TEMDBGrid::FixedWidth() const {
   int w = 1;
-  for (int c = 0; c < std::min(fixedCols_, table_.ColCount()); ++c)
+  for (int c = 0; c < std::min(fixedCols_, table_->ColCount()); ++c)
     if (ColumnShown(c)) w += ColWidthPx(c) + 1;
   return w;
 }
 
 int TEMDBGrid::ColumnsWidthFrom(int first) const {
   int w = 0;
-  for (int c = std::max(first, fixedCols_); c < table_.ColCount(); ++c)
+  for (int c = std::max(first, fixedCols_); c < table_->ColCount(); ++c)
     if (ColumnShown(c)) w += ColWidthPx(c) + 1;
   return w;
 }
@@ -241,9 +250,9 @@ int TEMDBGrid::MaxTopRow(const Layout& l) const {
 
 int TEMDBGrid::MaxLeftCol(const Layout& l) const {
   const int room = l.width - FixedWidth();
-  int left = table_.ColCount() - 1;
+  int left = table_->ColCount() - 1;
   int used = 0;
-  for (int c = table_.ColCount() - 1; c >= fixedCols_; --c) {
+  for (int c = table_->ColCount() - 1; c >= fixedCols_; --c) {
     if (!ColumnShown(c)) {
       continue;
     }
@@ -251,7 +260,7 @@ int TEMDBGrid::MaxLeftCol(const Layout& l) const {
     used += ColWidthPx(c) + 1;
     left = c;
   }
-  return std::max(fixedCols_, std::min(left, table_.ColCount() - 1));
+  return std::max(fixedCols_, std::min(left, table_->ColCount() - 1));
 }
 
 void TEMDBGrid::Settle() {
@@ -262,7 +271,7 @@ void TEMDBGrid::Settle() {
   const int current = std::clamp(curRow_, 1, std::max(1, GetRowCount() - 1));
   if (current != curRow_) {
     curRow_ = current;
-    table_.SetRowSelected(curRow_ - 1, true);
+    table_->SetRowSelected(curRow_ - 1, true);
   }
   const int maxLeft = MaxLeftCol(l);
   if (leftCol_ > maxLeft) leftCol_ = maxLeft;
@@ -270,14 +279,14 @@ void TEMDBGrid::Settle() {
 }
 
 int TEMDBGrid::ColumnLeft(int col) const {
-  if (col < 0 || col >= table_.ColCount() || !ColumnShown(col)) return -1;
+  if (col < 0 || col >= table_->ColCount() || !ColumnShown(col)) return -1;
   int x = 1;
-  for (int c = 0; c < std::min(fixedCols_, table_.ColCount()); ++c) {
+  for (int c = 0; c < std::min(fixedCols_, table_->ColCount()); ++c) {
     if (c == col) return x;
     if (ColumnShown(c)) x += ColWidthPx(c) + 1;
   }
   if (col < leftCol_) return -1;
-  for (int c = leftCol_; c < table_.ColCount(); ++c) {
+  for (int c = leftCol_; c < table_->ColCount(); ++c) {
     if (c == col) return x;
     if (ColumnShown(c)) x += ColWidthPx(c) + 1;
     if (x > width()) return -1;
@@ -315,12 +324,12 @@ void TEMDBGrid::MouseToCell(int x, int y, int& row, int& col) const {
     cx += w + 1;
     return false;
   };
-  for (int c = 0; c < std::min(fixedCols_, table_.ColCount()); ++c)
+  for (int c = 0; c < std::min(fixedCols_, table_->ColCount()); ++c)
     if (hit(c)) {
       col = c;
       return;
     }
-  for (int c = leftCol_; c < table_.ColCount(); ++c)
+  for (int c = leftCol_; c < table_->ColCount(); ++c)
     if (hit(c)) {
       col = c;
       return;
@@ -328,7 +337,7 @@ void TEMDBGrid::MouseToCell(int x, int y, int& row, int& col) const {
 }
 
 void TEMDBGrid::MoveTopLeft(int col, int row) {
-  leftCol_ = std::clamp(col, fixedCols_, std::max(fixedCols_, table_.ColCount() - 1));
+  leftCol_ = std::clamp(col, fixedCols_, std::max(fixedCols_, table_->ColCount() - 1));
   SetTopRow(row);
   Repaint();
 }
@@ -343,9 +352,9 @@ int TEMDBGrid::GetVisibleColCount() const {
     ++count;
     return true;
   };
-  for (int c = 0; c < std::min(fixedCols_, table_.ColCount()); ++c)
+  for (int c = 0; c < std::min(fixedCols_, table_->ColCount()); ++c)
     if (!fits(c)) return count;
-  for (int c = leftCol_; c < table_.ColCount(); ++c)
+  for (int c = leftCol_; c < table_->ColCount(); ++c)
     if (!fits(c)) return count;
   return count;
 }
@@ -481,17 +490,17 @@ void TEMDBGrid::DrawCell(QPainter& p, int col, int row, const QRect& r) {
   if (fixed) {
     fo.Brush = colorFixed_;
     fo.Font.Color = colorFixedText_;
-  } else if (table_.GetRowSelected(row - 1)) {
+  } else if (table_->GetRowSelected(row - 1)) {
     fo.Brush = colorSelected_;
     fo.Font.Color = colorSelectedText_;
   } else {
     fo.Brush = color_;
     fo.Font.Color = palette().color(QPalette::Text);
   }
-  fo.Alignment = (row > 0 && table_.GetColType(col) == 1) ? 1 : 0;
+  fo.Alignment = (row > 0 && table_->GetColType(col) == 1) ? 1 : 0;
   fo.PaintIcon = col == 0 && paintIcon_;
-  fo.Text = std::string(row == 0 ? std::string_view(table_.GetItem(col, -1))
-                                 : table_.ItemView(col, row - 1));
+  fo.Text = std::string(row == 0 ? std::string_view(table_->GetItem(col, -1))
+                                 : table_->ItemView(col, row - 1));
   if (OnGetCellFormat) OnGetCellFormat(this, col, row, fo);
 
   p.fillRect(r, fo.Brush);
@@ -599,12 +608,12 @@ void TEMDBGrid::RenderAll() {
   // Columns in view: the fixed ones, then the scrollable ones from the left column on.
   std::vector<std::pair<int, int>> cols;  // column, x
   int x = 1;
-  for (int c = 0; c < std::min(fixedCols_, table_.ColCount()) && x < l.width; ++c)
+  for (int c = 0; c < std::min(fixedCols_, table_->ColCount()) && x < l.width; ++c)
     if (ColumnShown(c)) {
       cols.emplace_back(c, x);
       x += ColWidthPx(c) + 1;
     }
-  for (int c = leftCol_; c < table_.ColCount() && x < l.width; ++c)
+  for (int c = leftCol_; c < table_->ColCount() && x < l.width; ++c)
     if (ColumnShown(c)) {
       cols.emplace_back(c, x);
       x += ColWidthPx(c) + 1;
@@ -622,7 +631,7 @@ void TEMDBGrid::RenderAll() {
     const int fx = FixedWidth();
     const int fr = std::min(rightEdge, l.width) - 1;
     if (fy < l.height && fr > fx) {
-      QPen pen(table_.GetRowSelected(curRow_ - 1) ? colorSelectedText_ : palette().color(QPalette::Text));
+      QPen pen(table_->GetRowSelected(curRow_ - 1) ? colorSelectedText_ : palette().color(QPalette::Text));
       pen.setStyle(Qt::DotLine);
       p.setPen(pen);
       p.drawRect(QRect(fx, fy, fr - fx, rowHeight_ - 1));
@@ -686,7 +695,7 @@ void TEMDBGrid::keyReleaseEvent(QKeyEvent* event) { QWidget::keyReleaseEvent(eve
 
 void TEMDBGrid::ScrollLeftCol(int delta) {
   const int next = leftCol_ + delta;
-  if (next < fixedCols_ || next >= table_.ColCount()) return;
+  if (next < fixedCols_ || next >= table_->ColCount()) return;
   if (delta > 0 && next > MaxLeftCol(ComputeLayout())) return;
   leftCol_ = next;
   Repaint();
@@ -694,13 +703,13 @@ void TEMDBGrid::ScrollLeftCol(int delta) {
 
 void TEMDBGrid::QuickFind(char ch) {
   if (!findKey_ || mode_ == 3) return;
-  const int col = table_.SortCol;
-  if (col < 0 || col >= table_.ColCount() || table_.GetColType(col) == 1) return;
-  const int tableRow = table_.FindPrefix(col, std::string(1, ch));
+  const int col = table_->SortCol;
+  if (col < 0 || col >= table_->ColCount() || table_->GetColType(col) == 1) return;
+  const int tableRow = table_->FindPrefix(col, std::string(1, ch));
   if (tableRow < 0) return;
   int visible = tableRow;
-  if (table_.Filtered) {
-    const auto& index = table_.FilterIndex();
+  if (table_->Filtered) {
+    const auto& index = table_->FilterIndex();
     const auto it = std::find(index.begin(), index.end(), tableRow);
     if (it == index.end()) return;
     visible = static_cast<int>(it - index.begin());
@@ -895,7 +904,7 @@ void TEMDBGrid::mouseReleaseEvent(QMouseEvent* event) {
     const int left = ColumnLeft(sizingCol_);
     int w = std::max(10, x - std::max(0, left));
     if (OnCellWidthChange) OnCellWidthChange(this, sizingCol_, w);
-    table_.SetColWidth(sizingCol_, w);
+    table_->SetColWidth(sizingCol_, w);
     mode_ = 0;
   }
   if (pressed_) {
@@ -907,7 +916,7 @@ void TEMDBGrid::mouseReleaseEvent(QMouseEvent* event) {
             sortOptions_.SortDirection == sdAscending ? sdDescending : sdAscending;
       else
         sortOptions_.SortCol = col;
-      table_.Sort(col, sortOptions_.SortDirection == sdDescending);
+      table_->Sort(col, sortOptions_.SortDirection == sdDescending);
     }
     pressed_ = false;
     pressedCol_ = -1;

@@ -56,9 +56,15 @@ class TEMDBGrid : public QWidget {
   explicit TEMDBGrid(QWidget* parent = nullptr);
   ~TEMDBGrid() override;
 
-  // The grid's own table. Owners may change it directly and then call Repaint().
-  TEMDB& Table() { return table_; }
-  const TEMDB& Table() const { return table_; }
+  // The table shown: the grid's own table, or the one given to SetTable. Owners may change it
+  // directly and then call Repaint().
+  TEMDB& Table() { return *table_; }
+  const TEMDB& Table() const { return *table_; }
+  // Shows `table` (not owned; it must outlive the grid or be replaced first) instead of the
+  // grid's own; null shows the own table again. The current and top rows are kept inside the
+  // new table's rows. One library grid shows the library or a browsed playlist this way
+  // without copying either table.
+  void SetTable(TEMDB* table);
 
   // --- Events ---
   std::function<void(TEMDBGrid* sender, int col, int row, TFormatOptions& format)> OnGetCellFormat;
@@ -77,9 +83,9 @@ class TEMDBGrid : public QWidget {
   // Stores the text in the table and redraws that one cell at once.
   void SetCell(int col, int row, const std::string& text);
   void SetRowCount(int n);  // n below 1 counts as 1
-  int GetRowCount() const { return table_.GetRowCount() + 1; }
+  int GetRowCount() const { return table_->GetRowCount() + 1; }
   void SetColCount(int n);  // added columns get DefaultColWidth
-  int GetColCount() const { return table_.ColCount(); }
+  int GetColCount() const { return table_->ColCount(); }
   void SetColWidth(int col, int width);
   int GetColWidth(int col) const;
   void SetDefaultColWidth(int width);
@@ -196,7 +202,8 @@ class TEMDBGrid : public QWidget {
   void ScrollLeftCol(int delta);
   void SetTopRow(int row);
 
-  TEMDB table_;
+  TEMDB ownTable_;
+  TEMDB* table_ = &ownTable_;  // the table shown
   QColor color_, colorArrow_, colorFixed_, colorFixedText_, colorSelected_, colorSelectedText_;
   TEMDBGridOptions options_ = emgMultiSelect;
   int defaultColWidth_ = 64;

@@ -418,8 +418,7 @@ std::string TLanguage::FileOf(const QString& name) {
 QStringList TLanguage::Names() {
   QStringList names;
   QStringList folders = {Q(ProgramFolder())};
-  const std::string english = FindSharedFile("English.lng");
-  if (!english.empty()) folders << QFileInfo(Q(english)).absolutePath();
+  for (const std::string& base : SharedFolders()) folders << Q(base);
   for (const QString& folder : folders)
     for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files)) {
       if (!f.fileName().endsWith(QStringLiteral(".lng"), Qt::CaseInsensitive)) continue;

@@ -58,9 +58,8 @@ void TTouchBoard::SelectLayout(const QString& name) {
 
 QStringList TTouchBoard::LayoutNames() {
   QStringList names;
-  const std::string shipped = FindSharedFile("qwerty uk.kbl");
   QStringList folders = {QString::fromStdString(ProgramFolder())};
-  if (!shipped.empty()) folders << QFileInfo(QString::fromStdString(shipped)).absolutePath();
+  for (const std::string& base : SharedFolders()) folders << QString::fromStdString(base);
   for (const QString& folder : folders)
     for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files)) {
       if (!f.fileName().endsWith(QStringLiteral(".kbl"), Qt::CaseInsensitive)) continue;

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include "controls/TEMLed.h"
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
 #include "core/Messages.h"
@@ -232,6 +233,8 @@ void SetCaption(QObject* control, const QString& text) {
     label->setText(text);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(text);
+  } else if (auto* lamp = qobject_cast<TEMLed*>(control)) {
+    lamp->SetCaption(text);  // the auto-crossfade lamp
   } else if (auto* widget = qobject_cast<QWidget*>(control)) {
     // A page of a tab widget shows its caption on its tab.
     auto* stack = qobject_cast<QStackedWidget*>(widget->parentWidget());

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TestSupport.h"
+#include "controls/TEMLed.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 
@@ -55,6 +56,7 @@ struct Forms {
     auto* menu = new QAction("Help", &console);
     menu->setObjectName("Help");
     Named<QWidget>(&console, "DBGrid");
+    Named<spinwave::TEMLed>(&console, "AutoCross");
 
     pages = Named<QTabWidget>(&options, "PageControl");
     general = new QWidget;
@@ -122,6 +124,7 @@ TEST_F(LanguageTest, ApplyTranslatesControlsTextsAndHints) {
                 "DBAlbum=Album (de)\n"
                 "DBGridHint=Datenbank\n"
                 "Seconds=Sekunden\n"
+                "AutoCross=Auto-Überblendung\n"
                 "FilterNone=Keine\n");
   TLanguage language;
   QSignalSpy fade(&language, &TLanguage::FadeMenuChanged);
@@ -151,6 +154,7 @@ TEST_F(LanguageTest, ApplyTranslatesControlsTextsAndHints) {
   EXPECT_EQ(forms.console.findChild<QAction*>("Help")->text(), "Hilfe");
   EXPECT_EQ(forms.console.findChild<QAction*>("Help")->toolTip(), "Die Hilfe öffnen");
   EXPECT_EQ(forms.Get<QCheckBox>(&forms.options, "ShowAlbum")->text(), "Album (de)");
+  EXPECT_EQ(forms.Get<spinwave::TEMLed>(&forms.console, "AutoCross")->Caption(), "Auto-Überblendung");
 
   ASSERT_EQ(fade.count(), 1);
   const QStringList entries = fade.at(0).at(0).toStringList();

@@ -58,6 +58,10 @@ std::string ConfigFolder() {
   return folder;
 }
 
+std::vector<std::string> SharedFolders() {
+  return {WithSlash(SPINWAVE_SHARE_DIR), WithSlash(SPINWAVE_SOURCE_SHARE_DIR)};
+}
+
 std::string FindSharedFile(const std::string& relativeName) {
   for (const std::string& base :
        {ProgramFolder(), WithSlash(SPINWAVE_SHARE_DIR), WithSlash(SPINWAVE_SOURCE_SHARE_DIR)}) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace spinwave {
 
@@ -20,6 +21,9 @@ std::string ConfigFolder();
 // the program folder's copy when it has one, else <prefix>/share/spinwave/, else the source
 // tree's share/ (running from a build folder). Empty when none exists.
 std::string FindSharedFile(const std::string& relativeName);
+// The folders FindSharedFile looks in after the program folder (installed share, then the source
+// tree's share/), each ending with "/", for lists of shipped files (languages, skins, layouts).
+std::vector<std::string> SharedFolders();
 
 // Creates a folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::string& folder);

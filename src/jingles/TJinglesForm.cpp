@@ -1,6 +1,5 @@
 #include "jingles/TJinglesForm.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
@@ -215,11 +214,14 @@ void TJinglesForm::WatchKeys(QWidget* widget) {
 
 bool TJinglesForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-    // A key a child does not take travels on to its parents through the same filter; only the
-    // first receiver (the focus widget, or the window itself) forwards it.
-    QWidget* first = QApplication::focusWidget();
-    if (!first || (first != this && !isAncestorOf(first))) first = this;
-    if (watched == first) {
+    // A key a child does not take travels on to its parents, the same event object through this
+    // same filter; only its first receiver forwards it, so the console sees every key once.
+    const bool propagated = event == lastKey_ && event->type() == lastKeyType_ && lastReceiver_ &&
+                            watched == lastReceiver_->parent();
+    lastKey_ = event;
+    lastKeyType_ = event->type();
+    lastReceiver_ = watched;
+    if (!propagated) {
       auto* key = static_cast<QKeyEvent*>(event);
       if (event->type() == QEvent::KeyPress) {
         emit KeyPressed(key);

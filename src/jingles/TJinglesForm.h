@@ -11,6 +11,7 @@
 
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -82,6 +83,10 @@ class TJinglesForm : public QWidget {
   std::array<JingleSlotControls, 10> slots_;
   QListWidget* lists_ = nullptr;
   QPushButton* load_ = nullptr;
+  // The key event last seen by the filter, its type and receiver (to tell propagation apart).
+  const QEvent* lastKey_ = nullptr;
+  QEvent::Type lastKeyType_ = QEvent::None;
+  QPointer<QObject> lastReceiver_;
 };
 
 }  // namespace spinwave

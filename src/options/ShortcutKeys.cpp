@@ -113,6 +113,7 @@ int VirtualKeyFromQt(const QKeyEvent& event) {
 }
 
 QString TextHotkey(int code) {
+  if (code == 0) return QString();  // no key
   if (IsNumpadCode(code)) {
     static const char* const kPad[] = {"*", "+", ",", "-", ".", "/"};
     const QString shown = code <= 105 ? QString(QChar('0' + (code - 96)))

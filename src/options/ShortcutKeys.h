@@ -38,7 +38,7 @@ inline bool IsNumpadCode(int code) { return code >= 96 && code <= 111; }
 
 // What a shortcut field shows for a code: letters and digits as themselves, "F1" ... for the
 // function keys, names for the others; numeric-pad keys with the prefix "numpad " ("numpad 6",
-// "numpad +"). An unknown code shows "Key " and its number, so a field is never blank.
+// "numpad +"). Code 0 (no key) shows nothing; an unknown code shows "Key " and its number.
 QString TextHotkey(int code);
 
 }  // namespace spinwave

@@ -157,17 +157,15 @@ bool TSettingsFile::ReadBool(const std::string& section, const std::string& key,
   return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-bool TSettingsFile::WriteString(const std::string& section, const std::string& key,
-                                const std::string& text) {
-  std::string path = FilePath();
-  if (path.empty() || !ValidSection(section) || !ValidKey(key)) return false;
+namespace {
+
+// One write into the lines of a file: the key's value replaced in place, or the key added at the
+// end of its section, or the section and the key added at the end of the file.
+void ApplyWrite(std::vector<IniLine>& lines, const std::string& section, const std::string& key,
+                const std::string& text) {
   std::string value = text;
   for (char& c : value)
     if (c == '\r' || c == '\n') c = ' ';
-
-  std::string data;
-  if (spinwave::FileExists(path) && !spinwave::ReadWholeFile(path, data)) return false;
-  std::vector<IniLine> lines = SplitKeepingEnds(data);
 
   std::string newline = "\n";
   for (const IniLine& line : lines)
@@ -204,14 +202,42 @@ bool TSettingsFile::WriteString(const std::string& section, const std::string& k
       lines.push_back(entry);
     }
   }
+}
 
+std::string JoinLines(const std::vector<IniLine>& lines) {
   std::string out;
-  out.reserve(data.size() + keyText.size() + value.size() + 8);
   for (const IniLine& line : lines) {
     out += line.text;
     out += line.end;
   }
-  return spinwave::WriteFileAtomically(path, out);
+  return out;
+}
+
+}  // namespace
+
+bool TSettingsFile::WriteString(const std::string& section, const std::string& key,
+                                const std::string& text) {
+  return WriteStrings({{section, key, text}});
+}
+
+bool TSettingsFile::WriteStrings(const std::vector<TSettingsWrite>& writes) {
+  std::string path = FilePath();
+  if (path.empty()) return false;
+  std::string data;
+  if (spinwave::FileExists(path) && !spinwave::ReadWholeFile(path, data)) return false;
+  std::vector<IniLine> lines = SplitKeepingEnds(data);
+  bool all = true;
+  bool any = false;
+  for (const TSettingsWrite& w : writes) {
+    if (!ValidSection(w.section) || !ValidKey(w.key)) {
+      all = false;
+      continue;
+    }
+    ApplyWrite(lines, w.section, w.key, w.text);
+    any = true;
+  }
+  if (!any) return false;
+  return spinwave::WriteFileAtomically(path, JoinLines(lines)) && all;
 }
 
 bool TSettingsFile::WriteInteger(const std::string& section, const std::string& key, int value) {

@@ -15,9 +15,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What LoadAll reads for the main window and the deck engine. The console applies what exists;
 // the deck, automix and jingle issues take the rest from here.
+// One write of TSettingsFile::WriteStrings.
+struct TSettingsWrite {
+  std::string section;
+  std::string key;
+  std::string text;
+};
+
 struct TStartupSettings {
   // Window
   int Top = 0;
@@ -83,6 +91,10 @@ class TSettingsFile {
   bool WriteString(const std::string& section, const std::string& key, const std::string& text);
   bool WriteInteger(const std::string& section, const std::string& key, int value);
   bool WriteBool(const std::string& section, const std::string& key, bool value);
+  // Several WriteString in one: the file is read once and replaced once, so saving the options
+  // dialog's hundred-odd keys costs one flush to disk instead of one per key. True when every
+  // write was stored; a write that cannot be stored is skipped and the others are still written.
+  bool WriteStrings(const std::vector<TSettingsWrite>& writes);
 
   // Reads the start-up configuration and caches the seven flags below.
   TStartupSettings LoadAll();

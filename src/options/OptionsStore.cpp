@@ -220,11 +220,13 @@ void OptionsStore::Load(const TSettingsFile& settings) {
 }
 
 bool OptionsStore::Save(TSettingsFile& settings) const {
+  // One write of the whole file: key by key, every save would flush the file to disk a
+  // hundred times and hold the window for most of a second.
   const std::vector<OptionKey>& keys = OptionKeys();
-  bool ok = true;
-  for (size_t i = 0; i < keys.size(); ++i)
-    ok = settings.WriteString(keys[i].section, keys[i].key, values_[i]) && ok;
-  return ok;
+  std::vector<TSettingsWrite> writes;
+  writes.reserve(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) writes.push_back({keys[i].section, keys[i].key, values_[i]});
+  return settings.WriteStrings(writes);
 }
 
 void OptionsStore::ResetToDefaults() {

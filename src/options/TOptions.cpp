@@ -25,7 +25,6 @@
 #include "jingles/JingleList.h"
 #include "jingles/JingleTable.h"
 #include "options/LibraryColumns.h"
-#include "options/LibraryExport.h"
 #include "options/OptionsStore.h"
 #include "options/ProcessPriority.h"
 #include "options/ShortcutEdit.h"
@@ -566,17 +565,6 @@ bool TOptions::SaveDJListAs(const QString& name) {
   if (jingles_->SaveAs(name.toStdString()).empty()) return false;
   emit JingleListsChanged();
   return true;
-}
-
-// --- Database page -------------------------------------------------------------------------------
-
-void TOptions::SaveDBClick() {
-  if (!library_) return;
-  std::string error;
-  const std::string path = LibraryExportPath();
-  const bool written = ExportLibraryHtml(*library_, path, &error);
-  emit LibraryColumnsChanged();  // the library is now sorted by artist
-  if (!written) ShowMessage("Couldn't save the database to " + path + ": " + error);
 }
 
 }  // namespace spinwave

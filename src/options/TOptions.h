@@ -116,8 +116,9 @@ class TOptions : public QDialog {
   void SaveDJListClick();            // asks for a name, then SaveDJListAs
   bool SaveDJListAs(const QString& name);
 
-  // Database page: "Save database" (the HTML export of the library to data.htm).
-  void SaveDBClick();
+  // Database page: "Save database" asks the console for the HTML export of the library to
+  // data.htm (the library's own export, which escapes what it writes).
+  void SaveDBClick() { emit SaveDBRequested(); }
 
   // The code held by the shortcut field at `tabOrder` (0..15; see ShortcutFields()).
   int ShortcutCode(int tabOrder) const;
@@ -173,6 +174,8 @@ class TOptions : public QDialog {
   // The "Download skins" link and the "Change password" button.
   void DownloadSkinsClicked();
   void ChangePasswordClicked();
+  // "Save database": the console writes the library export.
+  void SaveDBRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;  // FormShow

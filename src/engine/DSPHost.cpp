@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Messages.h"
+#include "core/Paths.h"
 #include "core/SettingsFile.h"
 #include "engine/DeckEntry.h"
 #include "engine/TFMODJingle.h"
@@ -130,8 +131,9 @@ void DSPHost::LoadDSPPlugins(const std::string& programFolder, TSettingsFile& se
   if (!settings_.DSPActive) return;
   // The multi-DSP reads whether to keep its window on top from its own plugin.ini.
   const std::string previous = settings.GetFileName();
-  for (const char* deck : {"plugins/player1/plugin.ini", "plugins/player2/plugin.ini"}) {
-    settings.SetFileName(programFolder + deck);
+  for (const char* deck : {"plugins/player1/", "plugins/player2/"}) {
+    MakeFolders(programFolder + deck);  // a plug-in installed there later finds the value
+    settings.SetFileName(programFolder + deck + "plugin.ini");
     settings.WriteInteger("MultiDSP", "TopMost", settings_.DSPLock ? 1 : 0);
   }
   settings.SetFileName(previous);

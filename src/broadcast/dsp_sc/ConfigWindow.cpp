@@ -41,6 +41,16 @@ ConfigWindow::ConfigWindow(const StreamSettings& settings, const ShoutStreamer& 
   }
   name_ = new QLineEdit(QString::fromStdString(settings.name));
   genre_ = new QLineEdit(QString::fromStdString(settings.genre));
+  // Named after their keys in dsp_sc.ini.
+  host_->setObjectName(QStringLiteral("Host"));
+  port_->setObjectName(QStringLiteral("Port"));
+  user_->setObjectName(QStringLiteral("User"));
+  password_->setObjectName(QStringLiteral("Password"));
+  mount_->setObjectName(QStringLiteral("Mount"));
+  protocol_->setObjectName(QStringLiteral("Protocol"));
+  bitRate_->setObjectName(QStringLiteral("Bitrate"));
+  name_->setObjectName(QStringLiteral("Name"));
+  genre_->setObjectName(QStringLiteral("Genre"));
   form->addRow(tr("Server:"), host_);
   form->addRow(tr("Port:"), port_);
   form->addRow(tr("User:"), user_);

@@ -71,7 +71,7 @@ class ShoutStreamer {
   std::condition_variable wake_;
   std::string title_;
   std::uint64_t titleVersion_ = 0;
-  std::string status_;
+  std::string status_ = "Stopped";
   std::atomic<State> state_{State::Stopped};
   std::atomic<int> retryIn_{0};
   std::atomic<std::int64_t> sent_{0};

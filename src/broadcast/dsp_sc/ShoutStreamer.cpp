@@ -1,12 +1,13 @@
 #include "ShoutStreamer.h"
 
-#include <lame/lame.h>
 #include <pthread.h>
 #include <shout/shout.h>
 #include <signal.h>
 
 #include <chrono>
 #include <vector>
+
+#include "Mp3Encoder.h"
 
 namespace spinwave {
 
@@ -160,21 +161,14 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
     return false;
   }
 
-  lame_global_flags* lame = lame_init();
-  lame_set_in_samplerate(lame, 44100);
-  lame_set_out_samplerate(lame, 44100);
-  lame_set_num_channels(lame, 2);
-  lame_set_mode(lame, JOINT_STEREO);
-  lame_set_brate(lame, settings.bitRate);
-  lame_set_quality(lame, 5);
-  lame_set_bWriteVbrTag(lame, 0);  // a stream has no file header to rewrite
-  const bool encoderReady = lame_init_params(lame) >= 0;
+  Mp3Encoder encoder(settings.bitRate);
+  const bool encoderReady = encoder.Ok();
 
   connections_.fetch_add(1);
   SetStatus(State::Connected, "Connected to " + Endpoint(settings));
   queue_.Clear();  // start with what is mixed from now on
   std::vector<short> pcm(static_cast<std::size_t>(BlockQueue::kBlockFrames) * 2);
-  std::vector<unsigned char> mp3(static_cast<std::size_t>(BlockQueue::kBlockFrames) * 5 / 4 + 7200);
+  std::vector<unsigned char> mp3(static_cast<std::size_t>(Mp3Encoder::BufferBytes(BlockQueue::kBlockFrames)));
   std::uint64_t titleSent = 0;  // version of the title the server has
   std::string error;
   while (encoderReady && !quit_.load()) {
@@ -203,8 +197,7 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
       wake_.wait_for(lock, std::chrono::milliseconds(5), [this] { return quit_.load(); });
       continue;
     }
-    const int bytes = lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(),
-                                                     static_cast<int>(mp3.size()));
+    const int bytes = encoder.Encode(pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
     if (bytes > 0) {
       result = shout_send(shout, mp3.data(), static_cast<std::size_t>(bytes));
       if (result != SHOUTERR_SUCCESS && result != SHOUTERR_BUSY && result != SHOUTERR_RETRY) {
@@ -219,7 +212,6 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
     }
   }
   if (!encoderReady) error = "The MP3 encoder does not start";
-  lame_close(lame);
   shout_close(shout);
   shout_free(shout);
   SetStatus(State::Waiting, quit_.load() ? "Stopped" : error);

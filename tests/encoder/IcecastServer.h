@@ -1,5 +1,7 @@
 // A real Icecast 2 server for the tests, on 127.0.0.1 and a free port, with its configuration,
-// logs and pid in a private folder; killed when the object goes. Plus a tiny HTTP client for
+// logs and pid in a private folder; killed when the object goes. Sources connect over HTTP to any
+// mount (/live has a UTF-8 charset), or with the SHOUTcast (ICY) protocol to the mount /icy on
+// port + 1. Plus a tiny HTTP client for
 // listening to a mount and reading the server's status.
 #pragma once
 

@@ -1,31 +1,23 @@
 #include "ShoutStreamer.h"
 
 #include <pthread.h>
-#include <shout/shout.h>
 #include <signal.h>
 
 #include <chrono>
 #include <vector>
 
 #include "Mp3Encoder.h"
+#include "StreamSink.h"
 
 namespace spinwave {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // 512 blocks of the mixer (10 to 23 ms each): 5 s or more before the oldest are dropped.
 constexpr int kQueueSlots = 512;
-constexpr int kConnectTimeoutMs = 5000;
 // Encoded data libshout may hold unsent before the connection counts as stalled (about a minute
 // at 128 kbit/s): a server that takes nothing is given up and connected again.
-constexpr ssize_t kMaxBacklogBytes = 1 << 20;
-
-void InitShoutOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { shout_init(); });
-}
+constexpr std::size_t kMaxBacklogBytes = 1 << 20;
 
 std::string Endpoint(const StreamSettings& s) {
   return (s.protocol == StreamSettings::kIcy ? "icy://" : "http://") + s.host + ":" +
@@ -34,7 +26,7 @@ std::string Endpoint(const StreamSettings& s) {
 
 }  // namespace
 
-ShoutStreamer::ShoutStreamer() : queue_(kQueueSlots) { InitShoutOnce(); }
+ShoutStreamer::ShoutStreamer() : queue_(kQueueSlots) {}
 
 ShoutStreamer::~ShoutStreamer() { Stop(); }
 
@@ -120,58 +112,22 @@ void ShoutStreamer::Run(StreamSettings settings) {
 }
 
 bool ShoutStreamer::Session(const StreamSettings& settings) {
-  shout_t* shout = shout_new();
-  if (!shout) {
-    SetStatus(State::Waiting, "Out of memory");
-    return false;
-  }
-  const std::string bitRate = std::to_string(settings.bitRate);
-  shout_set_host(shout, settings.host.c_str());
-  shout_set_port(shout, static_cast<unsigned short>(settings.port));
-  shout_set_user(shout, settings.user.c_str());
-  shout_set_password(shout, settings.password.c_str());
-  shout_set_mount(shout, settings.mount.c_str());
-  shout_set_agent(shout, "Spinwave");
-  shout_set_protocol(shout, settings.protocol == StreamSettings::kIcy ? SHOUT_PROTOCOL_ICY : SHOUT_PROTOCOL_HTTP);
-  shout_set_content_format(shout, SHOUT_FORMAT_MP3, SHOUT_USAGE_AUDIO, nullptr);
-  shout_set_tls(shout, SHOUT_TLS_DISABLED);
-  if (!settings.name.empty()) shout_set_meta(shout, SHOUT_META_NAME, settings.name.c_str());
-  if (!settings.genre.empty()) shout_set_meta(shout, SHOUT_META_GENRE, settings.genre.c_str());
-  shout_set_audio_info(shout, SHOUT_AI_BITRATE, bitRate.c_str());
-  shout_set_audio_info(shout, SHOUT_AI_SAMPLERATE, "44100");
-  shout_set_audio_info(shout, SHOUT_AI_CHANNELS, "2");
-  // Non-blocking: a connection that hangs or a server that stops reading never holds the thread
-  // beyond a short wait, so Stop always returns.
-  shout_set_nonblocking(shout, 1);
-
+  std::unique_ptr<StreamSink> sink = StreamSink::For(settings);
   SetStatus(State::Connecting, "Connecting to " + Endpoint(settings));
-  int result = shout_open(shout);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
-  while (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) {
-    if (Pause(10) || Clock::now() > deadline) break;
-    result = shout_get_connected(shout);
-  }
-  if (result != SHOUTERR_SUCCESS && result != SHOUTERR_CONNECTED) {
-    std::string why = quit_.load() ? "Stopped"
-                      : result == SHOUTERR_BUSY ? "No answer from " + Endpoint(settings)
-                                                : "Cannot connect to " + Endpoint(settings) + ": " + shout_get_error(shout);
-    shout_close(shout);
-    shout_free(shout);
-    SetStatus(State::Waiting, why);
+  const std::string refused = sink->Open(settings, quit_);
+  queue_.Clear();  // what was mixed while connecting is not sent late
+  if (!refused.empty()) {
+    SetStatus(State::Waiting, quit_.load() ? "Stopped" : Endpoint(settings) + ": " + refused);
     return false;
   }
-
   Mp3Encoder encoder(settings.bitRate);
-  const bool encoderReady = encoder.Ok();
-
   connections_.fetch_add(1);
   SetStatus(State::Connected, "Connected to " + Endpoint(settings));
-  queue_.Clear();  // start with what is mixed from now on
   std::vector<short> pcm(static_cast<std::size_t>(BlockQueue::kBlockFrames) * 2);
   std::vector<unsigned char> mp3(static_cast<std::size_t>(Mp3Encoder::BufferBytes(BlockQueue::kBlockFrames)));
   std::uint64_t titleSent = 0;  // version of the title the server has
-  std::string error;
-  while (encoderReady && !quit_.load()) {
+  std::string error = encoder.Ok() ? "" : "The MP3 encoder does not start";
+  while (error.empty() && !quit_.load()) {
     std::string title;
     std::uint64_t version = 0;
     {
@@ -180,16 +136,10 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
       if (version != titleSent) title = title_;
     }
     if (version != titleSent) {
-      int sent = SHOUTERR_SUCCESS;
-      if (!title.empty()) {
-        shout_metadata_t* meta = shout_metadata_new();
-        sent = meta ? shout_metadata_add(meta, "song", title.c_str()) : SHOUTERR_MALLOC;
-        if (sent == SHOUTERR_SUCCESS) sent = shout_set_metadata_utf8(shout, meta);
-        if (meta) shout_metadata_free(meta);
-        if (sent == SHOUTERR_SUCCESS) titlesSent_.fetch_add(1);
-      }
+      const int sent = title.empty() ? 1 : sink->SendTitle(title);
+      if (sent > 0 && !title.empty()) titlesSent_.fetch_add(1);
       // A busy server gets the title again on the next round; one that refuses it does not.
-      if (sent != SHOUTERR_BUSY && sent != SHOUTERR_RETRY) titleSent = version;
+      if (sent != 0) titleSent = version;
     }
     const int frames = queue_.Pop(pcm.data());
     if (frames == 0) {
@@ -199,21 +149,12 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
     }
     const int bytes = encoder.Encode(pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
     if (bytes > 0) {
-      result = shout_send(shout, mp3.data(), static_cast<std::size_t>(bytes));
-      if (result != SHOUTERR_SUCCESS && result != SHOUTERR_BUSY && result != SHOUTERR_RETRY) {
-        error = std::string("Connection lost: ") + shout_get_error(shout);
-        break;
-      }
-      sent_.fetch_add(bytes);
+      error = sink->Send(mp3.data(), static_cast<std::size_t>(bytes));
+      if (error.empty()) sent_.fetch_add(bytes);
     }
-    if (shout_queuelen(shout) > kMaxBacklogBytes) {
-      error = "The server does not take the stream";
-      break;
-    }
+    if (error.empty() && sink->Backlog() > kMaxBacklogBytes) error = "The server does not take the stream";
   }
-  if (!encoderReady) error = "The MP3 encoder does not start";
-  shout_close(shout);
-  shout_free(shout);
+  sink->Close();
   SetStatus(State::Waiting, quit_.load() ? "Stopped" : error);
   return true;
 }

@@ -1,5 +1,5 @@
-// Encodes the mix to MP3 with libmp3lame and sends it with libshout to an Icecast 2 or SHOUTcast
-// server, on a thread of its own. The mixing thread only copies its blocks into a BlockQueue
+// Encodes the mix to MP3 with libmp3lame and sends it to an Icecast 2 server (HTTP, through
+// libshout) or a SHOUTcast server (ICY), on a thread of its own (see StreamSink). The mixing thread only copies its blocks into a BlockQueue
 // (Feed), so a slow or dead network can never hold the audio up: when the thread falls behind,
 // the oldest blocks are dropped and counted.
 //

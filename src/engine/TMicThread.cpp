@@ -12,8 +12,10 @@ std::atomic<int> g_micChannel{-1};
 }  // namespace
 
 TMicThread::TMicThread(SoundLib* library, int recordDriver, QObject* parent)
-    : QObject(parent), library_(library), recordDriver_(recordDriver) {
-  thread_ = std::thread([this] { Run(); });
+    : QObject(parent), library_(library), recordDriver_(recordDriver) {}
+
+void TMicThread::Start() {
+  if (!thread_.joinable() && !finished_.load()) thread_ = std::thread([this] { Run(); });
 }
 
 TMicThread::~TMicThread() {

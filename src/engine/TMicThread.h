@@ -32,9 +32,10 @@ class TMicThread : public QObject {
   // The capture sample: 5 s at 44100 Hz, 16-bit stereo, looping.
   static constexpr int kSampleFrames = 220500;
 
-  // Starts the thread at once on `library` (Player1's) and recording device `recordDriver`
-  // (a position in the recording-device list).
+  // The thread for `library` (Player1's) and recording device `recordDriver` (a position in the
+  // recording-device list). Start runs it: connect the signals first, then call it at once.
   TMicThread(SoundLib* library, int recordDriver, QObject* parent = nullptr);
+  void Start();
   ~TMicThread() override;
   TMicThread(const TMicThread&) = delete;
   TMicThread& operator=(const TMicThread&) = delete;

@@ -45,13 +45,14 @@ TEST(TMicThread, WithoutARecordingDeviceItEndsQuietlyAndSaysWhy) {
   ASSERT_TRUE(lib.Init(44100, 4, 0));
   TMicThread mic(&lib, 0);
   QSignalSpy failed(&mic, &TMicThread::Failed);
+  mic.Start();
   for (int i = 0; i < 500 && !mic.Finished(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   ASSERT_TRUE(mic.Finished());
   mic.Wait();
   EXPECT_FALSE(mic.FailureText().isEmpty());
   EXPECT_EQ(TMicThread::MicChannel(), -1);
   EXPECT_FALSE(mic.SetTalking(true)) << "no microphone to unmute";
-  EXPECT_TRUE(failed.count() == 1 || failed.wait(1000));
+  ASSERT_EQ(failed.count(), 1);
   EXPECT_EQ(failed.takeFirst().at(0).toString(), mic.FailureText());
 }
 
@@ -69,6 +70,7 @@ TEST(TMicThread, RecordsFromAJackServerAndTrailsTheRecordingByFiftyToAHundredMs)
   ASSERT_TRUE(lib.Init(44100, 4, 0)) << lib.LastError();
 
   TMicThread mic(&lib, 0);
+  mic.Start();
   for (int i = 0; i < 300 && TMicThread::MicChannel() < 0 && !mic.Finished(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   const int channel = TMicThread::MicChannel();

@@ -24,12 +24,17 @@ std::unique_ptr<StreamSink> StreamSink::For(const StreamSettings& settings) {
   return std::make_unique<ShoutSink>();
 }
 
-ShoutSink::~ShoutSink() { Close(); }
+ShoutSink::~ShoutSink() {
+  Close();
+  if (shout_) shout_free(shout_);
+}
 
 std::string ShoutSink::Open(const StreamSettings& settings, const std::atomic<bool>& quit) {
   Close();
   InitShoutOnce();
-  shout_ = shout_new();
+  // One libshout object for every attempt: libshout 2.4 never frees an object whose connection
+  // once failed, so a new one per attempt would lose memory on every retry of a dead server.
+  if (!shout_) shout_ = shout_new();
   if (!shout_) return "Out of memory";
   const std::string bitRate = std::to_string(settings.bitRate);
   shout_set_host(shout_, settings.host.c_str());
@@ -56,28 +61,31 @@ std::string ShoutSink::Open(const StreamSettings& settings, const std::atomic<bo
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     result = shout_get_connected(shout_);
   }
-  if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) return "";
+  if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) {
+    connected_ = true;
+    return "";
+  }
   const std::string why = quit.load() ? "Stopped"
                           : result == SHOUTERR_BUSY ? "No answer"
                                                     : std::string(shout_get_error(shout_));
-  Close();
+  shout_close(shout_);
   return why;
 }
 
 std::string ShoutSink::Send(const unsigned char* data, std::size_t size) {
-  if (!shout_) return "Not connected";
+  if (!connected_) return "Not connected";
   const int result = shout_send(shout_, data, size);
   if (result == SHOUTERR_SUCCESS || result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) return "";
   return std::string("Connection lost: ") + shout_get_error(shout_);
 }
 
 std::size_t ShoutSink::Backlog() {
-  const ssize_t queued = shout_ ? shout_queuelen(shout_) : 0;
+  const ssize_t queued = connected_ ? shout_queuelen(shout_) : 0;
   return queued > 0 ? static_cast<std::size_t>(queued) : 0;
 }
 
 int ShoutSink::SendTitle(const std::string& utf8) {
-  if (!shout_) return -1;
+  if (!connected_) return -1;
   shout_metadata_t* meta = shout_metadata_new();
   if (!meta) return 0;
   int result = shout_metadata_add(meta, "song", utf8.c_str());
@@ -88,10 +96,8 @@ int ShoutSink::SendTitle(const std::string& utf8) {
 }
 
 void ShoutSink::Close() {
-  if (!shout_) return;
-  shout_close(shout_);
-  shout_free(shout_);
-  shout_ = nullptr;
+  if (shout_ && connected_) shout_close(shout_);
+  connected_ = false;
 }
 
 }  // namespace spinwave

@@ -17,7 +17,8 @@ class ShoutSink : public StreamSink {
   void Close() override;
 
  private:
-  shout* shout_ = nullptr;
+  shout* shout_ = nullptr;  // kept from attempt to attempt, freed with the sink
+  bool connected_ = false;
 };
 
 }  // namespace spinwave

@@ -90,14 +90,14 @@ void ShoutStreamer::Run(StreamSettings settings) {
   sigaddset(&pipe, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
   int failures = 0;
+  const std::unique_ptr<StreamSink> sink = StreamSink::For(settings);
   while (!quit_.load()) {
     if (settings.host.empty()) {
       SetStatus(State::Idle, "Not configured: enter the server in the configuration");
       if (Pause(200)) break;
       continue;
     }
-    std::string error;
-    if (Session(settings)) failures = 0;
+    if (Session(settings, *sink)) failures = 0;
     if (quit_.load()) break;
     const std::string reason = StatusText();
     for (int s = BackoffAfter(failures); s > 0; --s) {
@@ -111,10 +111,9 @@ void ShoutStreamer::Run(StreamSettings settings) {
   SetStatus(State::Stopped, "Stopped");
 }
 
-bool ShoutStreamer::Session(const StreamSettings& settings) {
-  std::unique_ptr<StreamSink> sink = StreamSink::For(settings);
+bool ShoutStreamer::Session(const StreamSettings& settings, StreamSink& sink) {
   SetStatus(State::Connecting, "Connecting to " + Endpoint(settings));
-  const std::string refused = sink->Open(settings, quit_);
+  const std::string refused = sink.Open(settings, quit_);
   queue_.Clear();  // what was mixed while connecting is not sent late
   if (!refused.empty()) {
     SetStatus(State::Waiting, quit_.load() ? "Stopped" : Endpoint(settings) + ": " + refused);
@@ -136,7 +135,7 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
       if (version != titleSent) title = title_;
     }
     if (version != titleSent) {
-      const int sent = title.empty() ? 1 : sink->SendTitle(title);
+      const int sent = title.empty() ? 1 : sink.SendTitle(title);
       if (sent > 0 && !title.empty()) titlesSent_.fetch_add(1);
       // A busy server gets the title again on the next round; one that refuses it does not.
       if (sent != 0) titleSent = version;
@@ -149,12 +148,12 @@ bool ShoutStreamer::Session(const StreamSettings& settings) {
     }
     const int bytes = encoder.Encode(pcm.data(), frames, mp3.data(), static_cast<int>(mp3.size()));
     if (bytes > 0) {
-      error = sink->Send(mp3.data(), static_cast<std::size_t>(bytes));
+      error = sink.Send(mp3.data(), static_cast<std::size_t>(bytes));
       if (error.empty()) sent_.fetch_add(bytes);
     }
-    if (error.empty() && sink->Backlog() > kMaxBacklogBytes) error = "The server does not take the stream";
+    if (error.empty() && sink.Backlog() > kMaxBacklogBytes) error = "The server does not take the stream";
   }
-  sink->Close();
+  sink.Close();
   SetStatus(State::Waiting, quit_.load() ? "Stopped" : error);
   return true;
 }

@@ -20,6 +20,8 @@
 
 namespace spinwave {
 
+class StreamSink;
+
 class ShoutStreamer {
  public:
   enum class State { Stopped, Idle, Connecting, Connected, Waiting };
@@ -60,8 +62,8 @@ class ShoutStreamer {
   void Run(StreamSettings settings);
   // Sleeps up to `ms` (discarding what is fed meanwhile); true when asked to stop.
   bool Pause(int ms);
-  // One connection from open to loss; true when it was made.
-  bool Session(const StreamSettings& settings);
+  // One connection from open to loss through `sink`; true when it was made.
+  bool Session(const StreamSettings& settings, StreamSink& sink);
   void SetStatus(State state, const std::string& text);
 
   BlockQueue queue_;

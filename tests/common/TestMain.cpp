@@ -20,7 +20,7 @@
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig\nleak:libdbus\nleak:libQt6Core\nleak:libQt6Gui\n"
          "leak:libQt6Widgets\nleak:libglib\nleak:libasound\nleak:libportaudio\n"
-         "leak:libpulse\nleak:libjack\nleak:libmpg123\n";
+         "leak:libpulse\nleak:libjack\nleak:libmpg123\nleak:libshout\n";
 }
 extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 

@@ -53,10 +53,15 @@ class TEMDBGrid : public QWidget {
   Q_OBJECT
 
  public:
+  // A grid over a table of its own, with two columns.
   explicit TEMDBGrid(QWidget* parent = nullptr);
+  // A grid that shows a table owned elsewhere (the console's playlist and library, which live
+  // longer than any window). The table keeps its columns and rows; it must outlive the grid.
+  explicit TEMDBGrid(TEMDB& table, QWidget* parent = nullptr);
   ~TEMDBGrid() override;
 
-  // The grid's own table. Owners may change it directly and then call Repaint().
+  // The table shown (its own or the external one). Owners may change it directly and then call
+  // Repaint().
   TEMDB& Table() { return table_; }
   const TEMDB& Table() const { return table_; }
 
@@ -196,7 +201,10 @@ class TEMDBGrid : public QWidget {
   void ScrollLeftCol(int delta);
   void SetTopRow(int row);
 
-  TEMDB table_;
+  void Init();
+
+  TEMDB ownTable_;  // used only when no external table was given
+  TEMDB& table_;
   QColor color_, colorArrow_, colorFixed_, colorFixedText_, colorSelected_, colorSelectedText_;
   TEMDBGridOptions options_ = emgMultiSelect;
   int defaultColWidth_ = 64;

@@ -21,7 +21,7 @@ constexpr QSize kEjectSize(34, 16);
 constexpr QSize kPitchButtonSize(22, 20);
 constexpr QSize kTalkoverSize(13, 44);
 constexpr QSize kLampSize(12, 13);
-constexpr QSize kMinutesSize(55, 26);
+constexpr QSize kMinutesSize(44, 26);
 constexpr QSize kSecondsSize(36, 26);
 constexpr QSize kFractionsSize(30, 13);
 
@@ -138,8 +138,8 @@ void PlayersPanel::BuildDeck(int d) {
   };
   deck.artist = label("Artist", art::kArtistText, 11, true);
   deck.title = label("Title", art::kTitleText, 11, false);
-  deck.intro = label("Intro", art::kAccent, 10, true);
-  deck.outro = label("Outro", art::kAccent, 10, true);
+  deck.intro = label("Intro", art::kAccent, 9, false);
+  deck.outro = label("Outro", art::kAccent, 9, false);
   deck.intro->setText(QStringLiteral("0:00"));
   deck.outro->setText(QStringLiteral("0:00"));
   deck.intro->setToolTip(QStringLiteral("Intro"));
@@ -196,8 +196,11 @@ void PlayersPanel::BuildDeck(int d) {
   s.fractions->setGeometry(time.left + 94, time.top + 13, kFractionsSize.width(),
                            kFractionsSize.height());
   s.fractions->SetValue(QStringLiteral("000"));
+  s.minutes->SetSegmentWidth(3);
+  s.seconds->SetSegmentWidth(3);
   for (TEMLCD* lcd : {s.minutes, s.seconds, s.fractions}) {
     lcd->SetColor(QColor(8, 12, 10));
+    lcd->SetOffColor(QColor(16, 34, 20));
     lcd->setToolTip(QStringLiteral("Click: remaining or elapsed time"));
   }
   deck.timeLabel = new QLabel(QStringLiteral(":"), this);
@@ -226,12 +229,10 @@ void PlayersPanel::BuildDeck(int d) {
   s.pitchSlider = slider("Pitch", soVertical);
   s.pitchSlider->SetRange(92000, 108000);
   s.pitchSlider->SetValue(100000);
-  s.pitchSlider->SetReverse(true);
   s.pitchSlider->setToolTip(QStringLiteral("Pitch (double-click: normal speed)"));
   s.pitchSlider->OnDblClick = [this, d](TEMSlider*) { emit pitchDoubleClicked(d); };
   s.volumeSlider = slider("Volume", soVertical);
   s.volumeSlider->SetRange(0, 255);
-  s.volumeSlider->SetReverse(true);
   s.volumeSlider->SetValue(255);
   s.volumeSlider->setToolTip(QStringLiteral("Volume"));
 
@@ -310,7 +311,7 @@ void PlayersPanel::BuildAudioCtrl() {
   };
   crossSlider_->OnDblClick = [this](TEMSlider*) { emit crossFaderDoubleClicked(); };
   autoCross_ = new TEMLed(audioCtrl_);
-  autoCross_->resize(130, 17);
+  autoCross_->resize(150, 17);
   autoCross_->SetTransparent(true);
   autoCross_->SetCaption(QStringLiteral("Crossfade automatic"));
   autoCross_->SetTextColor(QColor(0x93, 0xC8, 0xFD));

@@ -566,7 +566,9 @@ void TSpinwaveMain::ShowTotal() {
 }
 
 void TSpinwaveMain::ShowRowCount() {
-  statusPanels_[1]->setText(QStringLiteral("%1 rows").arg(core_.Playlist().RowCount()));
+  // The grid's row count, header row included, as the status bar has always shown it.
+  statusPanels_[1]->setText(QString::number(core_.Playlist().RowCount()));
+  statusPanels_[1]->setToolTip(QStringLiteral("Playlist rows (header included)"));
 }
 
 void TSpinwaveMain::RepaintRow(int row) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -96,7 +97,10 @@ TSpinwaveMain::TSpinwaveMain(ConsoleCore& core, QWidget* parent)
   setAcceptDrops(true);
 }
 
-TSpinwaveMain::~TSpinwaveMain() = default;
+TSpinwaveMain::~TSpinwaveMain() {
+  // The core outlives the window: nothing of the window stays reachable from it.
+  core_.Playlist().LoadProgress = nullptr;
+}
 
 QString TSpinwaveMain::VersionText() {
   // The build gives "v<major>.<minor>.<patch>"; the minor number is written with two digits so
@@ -265,8 +269,8 @@ void TSpinwaveMain::BuildMenus() {
   };
   setup("CtrlDatabase", "Database", [this] { emit core_.libraryScanWanted(); });
   setup("CtrlOptions", "Options", [] {});
-  dockPlayers_ = setup("Dockplayers", "Dock players", [] {});
-  dockPlayers_->setVisible(false);  // the deck panel is always docked for now
+  dockPlayers_ = setup("Dockplayers", "Dock players", [this] { DockPlayers(); });
+  dockPlayers_->setVisible(false);  // only while the deck panel floats
   setup("Information", "Information", [this] { ShowInformationBox(); });
   setup("Help", "Help", [this] { OpenHelp(); });
   setup("ShutDown", "Shutdown", [this] { close(); });
@@ -412,6 +416,12 @@ void TSpinwaveMain::ConnectCore() {
     pressAt_ = QPoint(x, y);
     pressedOnRow_ = !core_.Options().Bool("LockDrag");
   };
+  // A long playlist is read with the deck clock and the window's painting going on; only the
+  // user's input waits.
+  list.LoadProgress = [this](int done, int total) {
+    statusPanels_[1]->setText(QStringLiteral("Reading %1 of %2").arg(done).arg(total));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
   connect(secSwitch_, &QComboBox::currentIndexChanged, this,
           [this](int index) { core_.SetAutomixSeconds(std::max(0, index)); });
 }
@@ -432,6 +442,7 @@ void TSpinwaveMain::ApplyStartupSettings() {
   if (!s.FullScrMode && !s.WinSizeable) setFixedSize(size());
   players_->SetVolumes(std::clamp(s.VolumeL, 0, 255), std::clamp(s.VolumeR, 0, 255));
   secSwitch_->setCurrentIndex(core_.AutomixSeconds());
+  if (s.DragPlayers && s.PanelFloat) UndockPlayers(QPoint(s.PanelLeft, s.PanelTop));
   if (core_.Transport().XFader()) {
     players_->ShowAudioCtrl(true);
     Button("XFader")->SetBtnState(true);
@@ -528,7 +539,11 @@ void TSpinwaveMain::FormClose() {
     s->WriteInteger("Window", "Top", std::max(0, frame.top()));
     s->WriteInteger("Window", "Playlist", playlist_->width());
     s->WriteInteger("Window", "Tree", library_->TreeWidth());
-    s->WriteBool("PlayerPanel", "Float", false);
+    s->WriteBool("PlayerPanel", "Float", PlayersFloating());
+    if (PlayersFloating()) {
+      s->WriteInteger("PlayerPanel", "Top", floatHost_->y());
+      s->WriteInteger("PlayerPanel", "Left", floatHost_->x());
+    }
   }
   core_.Close();
 }
@@ -541,8 +556,37 @@ void TSpinwaveMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TSpinwaveMain::SizePlayersArea() {
+  if (floatHost_) {
+    floatHost_->setFixedSize(players_->size());
+    thePlayers_->setFixedHeight(1);
+    return;
+  }
   thePlayers_->setFixedHeight(players_->height());
   CentrePlayersPanel();
+}
+
+void TSpinwaveMain::UndockPlayers(const QPoint& topLeft) {
+  if (floatHost_) return;
+  // A borderless window of its own, kept above the console.
+  floatHost_ = new QWidget(this, Qt::Tool | Qt::FramelessWindowHint);
+  floatHost_->setObjectName(QStringLiteral("PlayersHost"));
+  players_->setParent(floatHost_);
+  players_->move(0, 0);
+  players_->show();
+  floatHost_->move(topLeft);
+  SizePlayersArea();
+  floatHost_->show();
+  dockPlayers_->setVisible(true);
+}
+
+void TSpinwaveMain::DockPlayers() {
+  if (!floatHost_) return;
+  players_->setParent(thePlayers_);
+  players_->show();
+  floatHost_->deleteLater();
+  floatHost_ = nullptr;
+  dockPlayers_->setVisible(false);
+  SizePlayersArea();
 }
 
 void TSpinwaveMain::CentrePlayersPanel() {
@@ -817,6 +861,25 @@ bool TSpinwaveMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == players_) {
+    // With DragPlayers on, the deck panel is dragged by its background out of the window (it
+    // floats in a window of its own) and moved around while it floats.
+    if (event->type() == QEvent::MouseButtonPress) {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (e->button() == Qt::LeftButton && core_.Options().Bool("DragPlayers")) {
+        panelGrab_ = e->position().toPoint();
+        panelDragging_ = true;
+      }
+    } else if (event->type() == QEvent::MouseMove && panelDragging_) {
+      auto* e = static_cast<QMouseEvent*>(event);
+      const QPoint global = e->globalPosition().toPoint();
+      if (!floatHost_ && (e->position().toPoint() - panelGrab_).manhattanLength() > kDragThreshold)
+        UndockPlayers(global - panelGrab_);
+      else if (floatHost_)
+        floatHost_->move(global - panelGrab_);
+      return true;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      panelDragging_ = false;
+    }
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
       auto* e = static_cast<QDragMoveEvent*>(event);
       if (MimeSource(e->mimeData()) == QLatin1String("Playlist")) e->acceptProposedAction();

@@ -66,6 +66,11 @@ class TSpinwaveMain : public QMainWindow {
   void FormClose();
   void FormResize();
   void RaiseWindow();
+  // The deck panel in a window of its own at (left, top) of the screen, and back.
+  void UndockPlayers(const QPoint& topLeft);
+  void DockPlayers();
+  bool PlayersFloating() const { return floatHost_ != nullptr; }
+  QWidget* FloatHost() const { return floatHost_; }
 
   // --- Handlers (each forwards to the core) -------------------------------------------------
   void SetupClick();
@@ -161,6 +166,10 @@ class TSpinwaveMain : public QMainWindow {
   QAction* openPreListen_ = nullptr;
   QAction* removeX_ = nullptr;
   QAction* dontPlay_ = nullptr;
+
+  QWidget* floatHost_ = nullptr;
+  QPoint panelGrab_;  // where the deck panel was grabbed, in panel coordinates
+  bool panelDragging_ = false;
 
   // Playlist drag state.
   QPoint pressAt_;

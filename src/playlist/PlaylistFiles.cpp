@@ -192,13 +192,27 @@ std::string ResolveM3UEntry(std::string_view entry, const std::string& folder) {
 
 PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader& reader,
                                 int defaultSegueMs, const std::function<void(int, int)>& progress) {
+  std::string text;
+  std::string error;
+  if (!ReadWholeFile(path, text, &error)) {
+    PlaylistReadResult result;
+    result.readable = false;
+    result.error = error;
+    return result;
+  }
+  return ReadPlaylistText(text, path, out, reader, defaultSegueMs, progress);
+}
+
+PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& path, TEMDB& out,
+                                    TrackReader& reader, int defaultSegueMs,
+                                    const std::function<void(int, int)>& progress) {
   PlaylistReadResult result;
   const PlaylistFormat format = FormatOf(path);
   if (format == PlaylistFormat::Npl2) {
     TEMDB table;
     table.Title = kPlaylistTitle;
     std::string error;
-    if (!table.LoadFromFile(path, &error)) {
+    if (!table.LoadFromText(text, path, &error)) {
       result.readable = false;
       result.error = error;
       return result;
@@ -219,14 +233,7 @@ PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader
     return result;
   }
 
-  std::string text;
-  std::string error;
-  if (!ReadWholeFile(path, text, &error)) {
-    result.readable = false;
-    result.error = error;
-    return result;
-  }
-  if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.remove_prefix(3);
   const std::vector<std::string> lines = SplitLines(text);
   TEMDB table;
   SetPlaylistColumns(table);

@@ -49,6 +49,12 @@ PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader
                                 int defaultSegueMs,
                                 const std::function<void(int, int)>& progress = {});
 
+// The same over a file's text already in memory (`path` gives the format and the folder that
+// relative M3U entries are read against).
+PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& path, TEMDB& out,
+                                    TrackReader& reader, int defaultSegueMs,
+                                    const std::function<void(int, int)>& progress = {});
+
 // The M3U path of an entry line read from a list in `folder` (ending with "/"): entries
 // beginning with "/" and Windows-form entries ("C:\...", "\\server\...") are kept as they
 // stand; any other entry is relative to the list's folder ("\" read as "/").

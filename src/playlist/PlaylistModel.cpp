@@ -428,7 +428,7 @@ std::string PlaylistModel::CellText(int col, int row, int64_t timeOfDayMs,
 
 PlaylistReadResult PlaylistModel::Load(const std::string& path) {
   TEMDB read;
-  PlaylistReadResult result = ReadPlaylist(path, read, reader_, DefaultSegueMs());
+  PlaylistReadResult result = ReadPlaylist(path, read, reader_, DefaultSegueMs(), LoadProgress);
   if (result.replaced) {
     table_ = std::move(read);
     table_.Title = kPlaylistTitle;

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,9 @@ class PlaylistModel : public QObject {
   // be opened), 0 when the file does not exist or the track was refused, -1 for any other
   // extension. `quiet` refuses a track already in the list without asking.
   int LoadToPlaylist(const std::string& path, bool quiet);
+  // Called every 100 entries while a long list is read (done, total): the window shows it and
+  // keeps the decks' clock running meanwhile.
+  std::function<void(int done, int total)> LoadProgress;
 
  signals:
   void rowChanged(int row);

@@ -237,6 +237,33 @@ TEST_F(WindowTest, StartUsesTheStoredSettingsAndCloseWritesThemBack) {
   }
 }
 
+TEST_F(WindowTest, TheDeckPanelFloatsWhereItWasLeft) {
+  WriteIni("[Players]\nDragPlayers=1\n[PlayerPanel]\nFloat=1\nTop=30\nLeft=40\n");
+  Open();
+  ASSERT_TRUE(window->PlayersFloating());
+  EXPECT_EQ(window->FloatHost()->pos(), QPoint(40, 30));
+  EXPECT_EQ(window->ThePlayers()->height(), 1);
+  QAction* dock = window->findChild<QAction*>("Dockplayers");
+  EXPECT_TRUE(dock->isVisible());
+  window->FloatHost()->move(70, 90);
+  ASSERT_TRUE(window->close());
+  {
+    TSettingsFile ini(Ini());
+    EXPECT_EQ(ini.ReadString("PlayerPanel", "Float", ""), "1");
+    EXPECT_EQ(ini.ReadInteger("PlayerPanel", "Top", 0), 90);
+    EXPECT_EQ(ini.ReadInteger("PlayerPanel", "Left", 0), 70);
+  }
+  // Float alone (DragPlayers off) keeps the panel docked; "Dock players" docks a floating one.
+  WriteIni("[PlayerPanel]\nFloat=1\n");
+  Open();
+  EXPECT_FALSE(window->PlayersFloating());
+  window->UndockPlayers(QPoint(5, 5));
+  window->findChild<QAction*>("Dockplayers")->trigger();
+  EXPECT_FALSE(window->PlayersFloating());
+  EXPECT_EQ(window->ThePlayers()->height(), window->Players()->height());
+  EXPECT_EQ(window->Players()->parentWidget(), window->ThePlayers());
+}
+
 TEST_F(WindowTest, ResizeCentresThePlayersAndSizesTheStatusBar) {
   Open();
   for (int width : {1201, 1000, 800}) {

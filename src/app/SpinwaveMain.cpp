@@ -400,8 +400,9 @@ void TSpinwaveMain::ConnectCore() {
     f.Text = core_.Playlist().CellText(col, row, core_.Transport().TimeOfDayMs(),
                                        core_.Transport().StartReference(), &right);
     if (row > 0 && col >= plTime) f.Alignment = right ? 1 : 0;
-    // Column 0 shows the mark's icon; an unmarked row its number or start time.
-    f.PaintIcon = col == plMark && row > 0 && TEMDBGrid::IconIndexFor(f.Text) >= 0;
+    // Column 0 shows the mark's icon; an unmarked row its number or start time (drawn as text:
+    // the numbers 1 and 2 are not deck marks).
+    f.PaintIcon = col == plMark && row > 0 && !core_.Playlist().Mark(row).empty();
   };
   playlist_->OnCellWidthChange = [](TEMDBGrid*, int, int& width) { width = std::max(width, 30); };
   playlist_->OnDblClick = [this](TEMDBGrid*) { PlaylistDblClick(); };

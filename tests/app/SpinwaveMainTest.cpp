@@ -117,8 +117,15 @@ TEST_F(WindowTest, DoubleClickPlaysRowOneWithTheTimeRunning) {
   Open({QString::fromStdString(M3U("show.m3u", {a, b}))});
   EXPECT_EQ(window->StatusPanel(0)->text(), "Total playingtime: 0:00:07");
   EXPECT_EQ(window->StatusPanel(1)->text(), "3");
+  // Column 0: row numbers 1 and 2 are drawn as numbers, not as the deck marks "1" and "2".
+  TFormatOptions cell;
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plMark, 1, cell);
+  EXPECT_EQ(cell.Text, "1");
+  EXPECT_FALSE(cell.PaintIcon);
   window->Playlist()->SetRow(1);
   window->PlaylistDblClick();
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plMark, 1, cell);
+  EXPECT_TRUE(cell.PaintIcon) << "loaded in deck 1: the deck's icon";
   core->Advance(1230);
   PlayersPanel* p = window->Players();
   EXPECT_EQ(p->ArtistLabel(0)->text(), "a.wav");

@@ -103,7 +103,8 @@ PlayersPanel::PlayersPanel(QWidget* parent) : TImagePanel(parent) {
   talkover_->SetGlyphOn(
       art::Glyph(art::Symbol::Talk, kTalkoverSize - QSize(2, 2), true, QColor(240, 180, 60)));
   Place(talkover_, *Find(BuiltInPlayersPlaces(), QStringLiteral("Talkover")));
-  talkover_->setToolTip(QStringLiteral("Talkover"));
+  talkover_->setToolTip(QStringLiteral("Talkover (with the microphone input)"));
+  talkover_->setEnabled(false);  // until the microphone input is connected
   talkover_->OnClick = [this](TEMButton*) { emit talkoverClicked(); };
   talking_ = new TEMLed(this);
   talking_->resize(kLampSize);

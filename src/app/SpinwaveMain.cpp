@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -216,6 +217,7 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
   add("Setup", "SETUP", "Database, options, help, shutdown", [this] { SetupClick(); });
   TEMButton* jingles = add("Jingles", "JINGLES", "The jingle bank", [] {});
   jingles->setVisible(core_.Settings() && core_.Settings()->JingleEnabled);
+  jingles->setEnabled(false);  // until the jingle bank's form is connected
   add("SendInfo", "SEND INFO", "Send the playing title to the streaming servers",
       [this] {
         Button("SendInfo")->ToggleSwitch();
@@ -267,8 +269,10 @@ void TSpinwaveMain::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  setup("CtrlDatabase", "Database", [this] { emit core_.libraryScanWanted(); });
-  setup("CtrlOptions", "Options", [] {});
+  // The library scan and the options dialog are parts of their own; their entries stay
+  // disabled until those parts connect to them (docs/app.md).
+  setup("CtrlDatabase", "Database", [this] { emit core_.libraryScanWanted(); })->setEnabled(false);
+  setup("CtrlOptions", "Options", [] {})->setEnabled(false);
   dockPlayers_ = setup("Dockplayers", "Dock players", [this] { DockPlayers(); });
   dockPlayers_->setVisible(false);  // only while the deck panel floats
   setup("Information", "Information", [this] { ShowInformationBox(); });
@@ -423,6 +427,13 @@ void TSpinwaveMain::ConnectCore() {
     statusPanels_[1]->setText(QStringLiteral("Reading %1 of %2").arg(done).arg(total));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
+  // Broadcast start times follow the clock: the visible rows are drawn again every second.
+  auto* startTimes = new QTimer(this);
+  startTimes->setInterval(1000);
+  connect(startTimes, &QTimer::timeout, this, [this] {
+    if (core_.Options().Bool("BroadcastTime")) playlist_->Repaint();
+  });
+  startTimes->start();
   connect(secSwitch_, &QComboBox::currentIndexChanged, this,
           [this](int index) { core_.SetAutomixSeconds(std::max(0, index)); });
 }

@@ -19,12 +19,12 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// Every path of odd length "exists"; the others are missing.
+// Every path of odd length "exists"; the others, and names holding a NUL byte, are missing.
 class FakeReader : public spinwave::TrackReader {
  public:
   bool Read(const std::string& path, spinwave::TrackInfo& info,
             spinwave::TrackError* error) override {
-    if (path.size() % 2 == 0) {
+    if (path.size() % 2 == 0 || path.find('\0') != std::string::npos) {
       if (error) *error = spinwave::TrackError::Missing;
       return false;
     }

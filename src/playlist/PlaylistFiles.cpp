@@ -17,7 +17,7 @@ constexpr int kProgressEvery = 100;
 constexpr size_t kMessageNames = 10;  // entries named in one message; the rest are counted
 
 void NameColumns(TEMDB& table) {
-  if (table.ColCount() < 9) table.SetColCount(9);
+  if (table.ColCount() != 9) table.SetColCount(9);  // extra columns of another program go
   for (int c = 1; c < 9; ++c) table.SetItem(c, -1, kColumnNames[c]);
 }
 
@@ -94,6 +94,12 @@ void ReadM3U(const std::vector<std::string>& lines, const std::string& path, TEM
     const std::string& line = lines[static_cast<size_t>(i)];
     if (line.empty() || line[0] == '#') continue;
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    // A NUL byte cannot be part of a file name: the system would see the name cut short at
+    // it and open another file than the entry names.
+    if (line.find('\0') != std::string::npos) {
+      result.skipped.emplace_back(line.substr(0, line.find('\0')), "is not a valid file name");
+      continue;
+    }
     std::string file = ResolveM3UEntry(line, folder);
     TrackInfo info;
     TrackError error = TrackError::None;
@@ -128,6 +134,10 @@ void ReadNpl(const std::vector<std::string>& lines, TEMDB& out, int segueMs,
   for (size_t p = 0; p < pairs; ++p) {
     const std::string& fieldLine = lines[1 + 2 * p];
     const std::string& file = lines[2 + 2 * p];
+    if (file.find('\0') != std::string::npos) {
+      result.skipped.emplace_back(file.substr(0, file.find('\0')), "is not a valid file name");
+      continue;
+    }
     if (!FileExists(file)) {
       result.skipped.emplace_back(file, DirectoryExists(file) ? "is a folder" : "doesn't exist");
       continue;

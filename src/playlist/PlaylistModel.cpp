@@ -458,7 +458,7 @@ bool PlaylistModel::Save(const std::string& path, std::string* error) const {
 }
 
 int PlaylistModel::LoadToPlaylist(const std::string& path, bool quiet) {
-  if (!FileExists(path)) return 0;
+  if (path.find('\0') != std::string::npos || !FileExists(path)) return 0;
   if (IsPlaylistFile(path)) {
     Load(path);
     return 1;

@@ -16,6 +16,8 @@ bool CheckingDeckReader::Read(const std::string& path, TrackInfo& info, TrackErr
     if (error) *error = why;
     return false;
   };
+  // A name with a NUL byte would reach the system cut short at it: another file.
+  if (path.find('\0') != std::string::npos) return fail(TrackError::Missing);
   if (!FileExists(path)) return fail(DirectoryExists(path) ? TrackError::Folder : TrackError::Missing);
   checker_.SetAccurateTime(false);
   const int length = checker_.OpenFile(path, entry_);

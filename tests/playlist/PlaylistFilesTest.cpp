@@ -162,9 +162,16 @@ TEST_F(PlaylistFilesTest, BadPlaylistFiles) {
        "#EXTM3U\n" + dir_.File("gone.mp3") + "\n" + a + "\n" + dir_.File("folder.mp3") + "\n" +
            text + "\n\n",
        {"a.wav"}, 1, "3 entries of"},
+      {"an entry with a NUL byte names no file, even when the name before it exists",
+       "nul.m3u", "#EXTM3U\n" + a + std::string("\0.mp3", 5) + "\n", {}, 1,
+       "is not a valid file name"},
       {"10,000 missing entries: one message", "many.m3u", many, {}, 1, "... and 9990 more."},
       {"npl2 of another program", "other.npl2", "30,120\n0,0\nSome Other Program\n,Artist\n,x\n", {"keep1", "keep2"}, 1,
        "not a Spinwave v2 playlist"},
+      {"npl2 with extra columns of another program: the playlist keeps its nine", "wide.npl2",
+       "30,120,120,-1,50,-1,50,50,-1,9,9\n0,0,0,0,1,0,0,0,1,0,0\nSpinwave v2 Playlist\n"
+       ",Artist,Title,File,Time,Gain,Intro,Outro,Segue,X,Y\n,A,T,/a.mp3,1,0,0:00,0:00,0,x,y\n",
+       {"A"}, 0, ""},
       {"npl without its title line", "bad.npl", "Other\nA,B\n" + a + "\n", {}, 1,
        "not a Spinwave playlist"},
       {"npl2 cut short", "short.npl2", "30,120,120\n", {"keep1", "keep2"}, 1,

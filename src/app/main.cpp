@@ -8,6 +8,7 @@
 #include <QSessionManager>
 #include <QStringList>
 
+#include "app/ConsoleCore.h"
 #include "app/ShutdownSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SpinwaveMain.h"
@@ -30,8 +31,14 @@ int main(int argc, char** argv) {
   if (!instance.TakeLock(&error)) {
     // Another console runs: hand over, without opening a window.
     QCoreApplication app(argc, argv);
-    if (!instance.HandOver(arguments, nullptr, &error))
+    if (!instance.HandOver(arguments, nullptr, &error)) {
       std::fprintf(stderr, "Spinwave: %s\n", qUtf8Printable(error));
+    } else if (arguments.size() >= 2) {
+      std::fprintf(stderr, "Spinwave is already running; passed on %lld arguments\n",
+                   static_cast<long long>(arguments.size()));
+    } else {
+      std::fprintf(stderr, "Spinwave is already running; asked it to come to the front\n");
+    }
     return 0;
   }
 
@@ -42,13 +49,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "Spinwave: other starts cannot reach this console: %s\n",
                    qUtf8Printable(error));
 
-    TSpinwaveMain console(arguments);
-    instance.RemoteCommand = [&console](const QString& text) {
-      return console.RemoteCommand(text);
-    };
+    spinwave::ConsoleCore core(arguments);
+    TSpinwaveMain console(core);
+    instance.RemoteCommand = [&core](const QString& text) { return core.RemoteCommand(text); };
     QObject::connect(&instance, &spinwave::SingleInstance::RaiseRequested, &console,
                      &TSpinwaveMain::RaiseWindow);
-    if (console.Settings()->JingleEnabled) console.CreateJinglesForm();
 
     // SIGTERM, SIGINT and the session manager's end-of-session request close the console as a
     // normal close does, so the playlist, the library layout and the settings are saved.

@@ -28,6 +28,18 @@ int FontSize(const QFont& f) {
 }  // namespace
 
 TEMDBGrid::TEMDBGrid(QWidget* parent) : QWidget(parent) {
+  Init();
+  ownTable_.SetColCount(2);
+  ownTable_.SetColWidth(0, defaultColWidth_);
+  ownTable_.SetColWidth(1, defaultColWidth_);
+}
+
+TEMDBGrid::TEMDBGrid(TEMDB& table, QWidget* parent) : QWidget(parent), table_(&table) {
+  Init();
+  if (table_->GetRowCount() > 0) table_->SetRowSelected(0, true);  // the current row shows selected
+}
+
+void TEMDBGrid::Init() {
   InitGridResources();
   setFocusPolicy(Qt::StrongFocus);  // TabStop
   setMouseTracking(true);
@@ -39,10 +51,6 @@ TEMDBGrid::TEMDBGrid(QWidget* parent) : QWidget(parent) {
   colorFixedText_ = pal.color(QPalette::ButtonText);
   colorSelected_ = QColor(80, 80, 0);
   colorSelectedText_ = Qt::white;
-
-  table_->SetColCount(2);
-  table_->SetColWidth(0, defaultColWidth_);
-  table_->SetColWidth(1, defaultColWidth_);
 
   static const char* const kIcons[4] = {":/grid/play1.png", ":/grid/play2.png",
                                         ":/grid/played.png", ":/grid/playnot.png"};

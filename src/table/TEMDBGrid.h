@@ -53,7 +53,11 @@ class TEMDBGrid : public QWidget {
   Q_OBJECT
 
  public:
+  // A grid over a table of its own, with two columns.
   explicit TEMDBGrid(QWidget* parent = nullptr);
+  // A grid that shows a table owned elsewhere (the console's playlist and library, which live
+  // longer than any window). The table keeps its columns and rows; it must outlive the grid.
+  explicit TEMDBGrid(TEMDB& table, QWidget* parent = nullptr);
   ~TEMDBGrid() override;
 
   // The table shown: the grid's own table, or the one given to SetTable. Owners may change it
@@ -202,7 +206,9 @@ class TEMDBGrid : public QWidget {
   void ScrollLeftCol(int delta);
   void SetTopRow(int row);
 
-  TEMDB ownTable_;
+  void Init();
+
+  TEMDB ownTable_;  // shown when no other table is given
   TEMDB* table_ = &ownTable_;  // the table shown
   QColor color_, colorArrow_, colorFixed_, colorFixedText_, colorSelected_, colorSelectedText_;
   TEMDBGridOptions options_ = emgMultiSelect;

@@ -1,348 +1,293 @@
+// The window over a console core, offscreen: what it shows and what its controls forward.
 #include "app/SpinwaveMain.h"
-
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QSplitter>
-#include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include "common/TestSupport.h"
+#include "ConsoleFixture.h"
+#include "app/LibraryPane.h"
+#include "app/PlayersPanel.h"
+#include "controls/DirTreeView.h"
+#include "controls/TEMButton.h"
+#include "controls/TImagePanel.h"
 #include "core/AtomicFile.h"
-#include "core/Messages.h"
-#include "core/Paths.h"
+#include "core/SettingsFile.h"
+#include "engine/DeckPort.h"
+#include "options/OptionsStore.h"
+#include "playlist/DeckTransport.h"
+#include "playlist/PlaylistModel.h"
 #include "table/LibraryFile.h"
-#include "table/TEMDB.h"
+#include "table/TEMDBGrid.h"
 
+namespace spinwave::test {
 namespace {
 
-using spinwave::test::ReadFile;
-using spinwave::test::TempFolder;
-using spinwave::test::WriteFile;
+using Strings = std::vector<std::string>;
 
-// Each test gets its own program and settings folders.
-class Console : public ::testing::Test {
+class WindowTest : public ConsoleTest {
  protected:
-  void SetUp() override {
-    spinwave::SetProgramFolder(dir.Path() + "program");
-    setenv("XDG_CONFIG_HOME", (dir.Path() + "config").c_str(), 1);
+  void Open(const QStringList& arguments = {}) {
+    window.reset();  // one console at a time: the deck entries' indices are fixed
+    core.reset();
+    core = MakeCore(arguments);
+    window = std::make_unique<TSpinwaveMain>(*core);
+    window->show();
   }
-  std::string Program(const std::string& name) const { return dir.Path() + "program/" + name; }
-  std::string Ini() const { return dir.Path() + "config/spinwave/spinwave2.ini"; }
-  void WriteIni(const std::string& text) {
-    spinwave::MakeFolders(dir.Path() + "config/spinwave");
-    WriteFile(Ini(), text);
+  void TearDown() override {
+    window.reset();
+    core.reset();
   }
-
-  TempFolder dir;
-  spinwave::MessageCapture messages;
+  std::unique_ptr<ConsoleCore> core;
+  std::unique_ptr<TSpinwaveMain> window;
 };
 
-// Records what the console hands to the parts that fill in its playlist work.
-class RecordingConsole : public TSpinwaveMain {
- public:
-  using TSpinwaveMain::TSpinwaveMain;
-  std::vector<std::string> calls;
-
- protected:
-  void LoadPlaylist(const std::string& path) override { calls.push_back("load " + path); }
-  void LoadToPlaylist(const std::string& path) override { calls.push_back("add " + path); }
-  void PlayFirstTrack() override { calls.push_back("play"); }
-  void SavePlaylist(const std::string& path) override { calls.push_back("save " + path); }
-};
-
-TEST_F(Console, FirstStartCreatesFoldersAndAnEmptyLibrary) {
-  TSpinwaveMain console;
-  console.show();
-  EXPECT_TRUE(spinwave::DirectoryExists(Program("data")));
-  EXPECT_TRUE(spinwave::DirectoryExists(Program("lists")));
-  EXPECT_EQ(console.ListsFolder(), Program("lists"));
-  EXPECT_TRUE(messages.Texts().empty());
-
-  spinwave::TEMDB saved;
-  saved.Title = spinwave::kLibraryTitle;
-  ASSERT_TRUE(saved.LoadFromFile(Program("data/data.db")));
-  EXPECT_EQ(saved.ColCount(), 16);
-  EXPECT_EQ(saved.RowCount(), 0);
-  EXPECT_EQ(saved.GetItem(15, -1), "Automix");
-  EXPECT_EQ(console.Library().ColCount(), 16);
-  EXPECT_TRUE(console.DBGrid()->isColumnHidden(12)) << "Gain hidden";
-  EXPECT_EQ(console.DBGrid()->columnWidth(0), 30) << "File";
-
-  EXPECT_TRUE(console.windowTitle().startsWith("Spinwave v"));
-  EXPECT_TRUE(console.FirstActivationDone());
-
-  // Without a settings file the defaults apply; the first close creates it.
-  EXPECT_EQ(console.width(), 640);
-  EXPECT_EQ(console.height(), 440);
-  ASSERT_FALSE(spinwave::FileExists(Ini()));
-  ASSERT_TRUE(console.close());
-  TSettingsFile ini(Ini());
-  EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 640);
-  EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 440);
-  EXPECT_EQ(ini.ReadInteger("General", "AutomixSec", 0), 4);
-  EXPECT_EQ(ini.ReadInteger("Players", "VolumeL", 0), 255);
-}
-
-TEST_F(Console, OlderLibraryIsKeptAsideAndRebuilt) {
-  spinwave::MakeFolders(Program("data"));
-  // A library of an older program version: three columns.
-  const std::string bytes =
-      "30,150,150\r\n0,0,0\r\nSpinwave Database\r\nFile,Artist,Title\r\n/m/a.mp3,A,B\r\n";
-  WriteFile(Program("data/data.db"), bytes);
-  TSpinwaveMain console;
-  ASSERT_FALSE(messages.Texts().empty());
-  EXPECT_EQ(messages.Texts()[0].rfind("Database is older or corrupted and will be rebuilt.", 0),
-            0u);
-  EXPECT_EQ(ReadFile(Program("data/data.db.bak")), bytes);
-  EXPECT_EQ(console.Library().ColCount(), 16);
-  EXPECT_EQ(console.Library().RowCount(), 0);
-  spinwave::TEMDB saved;
-  saved.Title = spinwave::kLibraryTitle;
-  ASSERT_TRUE(saved.LoadFromFile(Program("data/data.db")));
-  EXPECT_EQ(saved.ColCount(), 16);
-}
-
-TEST_F(Console, VersionTextHasSixCharactersAfterTheV) {
-  const QString version = TSpinwaveMain::VersionText();
-  ASSERT_TRUE(version.startsWith('v'));
-  EXPECT_GE(version.size() - 1, 6) << version.toStdString();
-}
-
-TEST_F(Console, StartGoesOnWhenFoldersCannotBeMade) {
-  // Files where the folders should be.
-  spinwave::MakeFolders(dir.Path() + "program");
-  WriteFile(Program("data"), "not a folder");
-  WriteFile(Program("lists"), "not a folder");
-  TSpinwaveMain console;
-  ASSERT_GE(messages.Texts().size(), 2u);
-  EXPECT_EQ(messages.Texts().front(), "Can't create \"Data\" directory!");
-  EXPECT_EQ(messages.Texts().back(), "Can't create \"lists\" directory!");
-  EXPECT_EQ(console.Library().ColCount(), 16) << "an empty library in memory";
-}
-
-TEST_F(Console, MenusAndPlaylistColumns) {
-  TSpinwaveMain console;
+TEST_F(WindowTest, MenusButtonsAndPlaylistColumns) {
+  Open();
   QStringList setup;
-  for (QAction* a : console.SetupMenu()->actions()) setup << a->text();
+  for (QAction* a : window->SetupMenu()->actions()) setup << a->text();
   EXPECT_EQ(setup, QStringList({"Database", "Options", "Dock players", "Information", "Help",
                                 "Shutdown"}));
+  QStringList popup;
+  for (QAction* a : window->PlaylistMenu()->actions()) popup << a->text();
+  EXPECT_EQ(popup, QStringList({"Open in a player   (Dubbleclick)", "Open in left player",
+                                "Open in right player", "Open in pre-listen player", "Automix...",
+                                "Automix finetune", "Find in database", "Remove X mark",
+                                "Don't play track", "Remove track(s)"}));
+  auto shortcut = [&](const char* name) {
+    return window->findChild<QAction*>(name)->shortcut().toString().toStdString();
+  };
+  EXPECT_EQ(shortcut("DeleteEntry"), "Del");
+  EXPECT_EQ(shortcut("DontPlay"), "Shift+X");
+  EXPECT_EQ(shortcut("RemoveX"), "Shift+R");
+  EXPECT_EQ(shortcut("FindInDbase"), "Shift+F");
+  EXPECT_EQ(shortcut("OpenInPlayer"), "Return");
 
-  EXPECT_EQ(console.SegueMenu()->title(), "Automix...");
-  const QList<QAction*> segue = console.SegueMenu()->actions();
+  const QList<QAction*> segue = window->SegueMenu()->actions();
   ASSERT_EQ(segue.size(), 16);
-  ASSERT_EQ(console.SecSwitch()->count(), 16);
-  for (int n = 0; n < 16; ++n) {
-    EXPECT_EQ(segue[n]->text(), QString::number(n));
-    EXPECT_EQ(segue[n]->data().toInt(), n);
-    EXPECT_EQ(console.SecSwitch()->itemText(n), QString::number(n));
-  }
-  EXPECT_EQ(console.SecSwitch()->currentIndex(), 4) << "AutomixSec default";
-
-  EXPECT_EQ(console.FadeSub()->title(), "Fade...");
-  const QList<QAction*> fade = console.FadeSub()->actions();
+  EXPECT_EQ(segue[15]->text(), "15");
+  ASSERT_EQ(window->SecSwitch()->count(), 16);
+  EXPECT_EQ(window->SecSwitch()->currentIndex(), 4) << "AutomixSec default";
+  const QList<QAction*> fade = window->FadeSub()->actions();
   ASSERT_EQ(fade.size(), 20);
   EXPECT_EQ(fade[0]->text(), "1 second");
-  EXPECT_EQ(fade[1]->text(), "2 Seconds");
   EXPECT_EQ(fade[19]->text(), "20 Seconds");
-  EXPECT_EQ(fade[19]->data().toInt(), 20);
 
-  const spinwave::TEMDB& playlist = console.PlaylistTable();
-  EXPECT_EQ(playlist.Title, "Spinwave v2 Playlist");
-  ASSERT_EQ(playlist.ColCount(), 9);
-  QStringList names;
-  for (int c = 0; c < 9; ++c) names << QString::fromStdString(playlist.GetItem(c, -1));
-  EXPECT_EQ(names, QStringList({"", "Artist", "Title", "File", "Time", "Gain", "Intro", "Outro",
-                                "Segue"}));
-  for (int hidden : {3, 5, 8}) EXPECT_TRUE(console.PlaylistView()->isColumnHidden(hidden));
-  EXPECT_EQ(console.PlaylistView()->columnWidth(0), 30);
-  EXPECT_EQ(console.PlaylistView()->columnWidth(4), 50);
-  EXPECT_EQ(console.BrowseList().ColCount(), 9);
-  EXPECT_EQ(console.BrowseList().Title, "Spinwave v2 Playlist");
+  for (const char* b : {"Setup", "SendInfo", "ClearList", "OpenList", "SaveList", "ClearV",
+                        "ClearX", "Shuffle", "XFader"})
+    EXPECT_TRUE(window->Button(b) && window->Button(b)->isVisible()) << b;
+  EXPECT_FALSE(window->Button("Jingles")->isVisible()) << "JingleEnabled is off";
+
+  const TEMDB& playlist = core->PlaylistTable();
+  for (int hidden : {plFile, plGain, plSegue}) EXPECT_EQ(window->Playlist()->GetColWidth(hidden), -1);
+  EXPECT_EQ(playlist.GetColWidth(plMark), 30);
+  EXPECT_EQ(playlist.GetColWidth(plTime), 50);
 }
 
-TEST_F(Console, StartUsesTheStoredSettings) {
-  WriteIni("[Window]\nTop=40\nLeft=50\nWidth=900\nHeight=600\nPlaylist=300\n"
-           "[General]\nAutomixSec=9\n[Players]\nVolumeL=100\nVolumeR=300\n");
-  TSpinwaveMain console;
-  console.show();
-  EXPECT_EQ(console.width(), 900);
-  EXPECT_EQ(console.height(), 600);
-  EXPECT_EQ(console.SecSwitch()->currentIndex(), 9);
-  EXPECT_EQ(console.VolumeL(), 100);
-  EXPECT_EQ(console.VolumeR(), 255) << "a volume beyond the slider's range is clamped";
-  EXPECT_EQ(console.MainSplitter()->sizes().value(0), 300);
-  console.resize(1200, 600);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(console.MainSplitter()->sizes().value(0), 300) << "the library takes the new width";
-}
-
-struct CloseCase {
-  const char* what;
-  int left, top;
-  int expectedLeft, expectedTop;
-};
-
-TEST_F(Console, CloseWritesTheWindowKeysAndKeepsOtherLines) {
-  const CloseCase cases[] = {
-      {"negative left written as 0", -8, 30, 0, 30},
-      {"negative top written as 0", 25, -4, 25, 0},
-      {"positive kept", 120, 80, 120, 80},
-  };
-  for (const CloseCase& c : cases) {
-    WriteIni("; kept by hand\n[General]\nLanguage=Deutsch\nAutomixSec=2\n");
-    {
-      TSpinwaveMain console;
-      console.show();
-      console.move(c.left, c.top);
-      console.resize(700, 500);
-      console.SecSwitch()->setCurrentIndex(7);
-      console.SetVolumes(200, 10);
-      ASSERT_EQ(console.frameGeometry().topLeft(), QPoint(c.left, c.top)) << c.what;
-      ASSERT_TRUE(console.close()) << c.what;
-      EXPECT_EQ(console.Settings(), nullptr);
+TEST_F(WindowTest, TheDeckPanelHasEveryControlAtItsBuiltInPlace) {
+  Open();
+  PlayersPanel* p = window->Players();
+  for (const ControlPlace& place : BuiltInPlayersPlaces()) {
+    const QString name = QString::fromLatin1(place.name);
+    if (name.startsWith("Time")) continue;  // a point for four controls
+    const QRect r = p->PlaceOf(name);
+    ASSERT_FALSE(r.isNull()) << place.name;
+    EXPECT_EQ(r.topLeft(), QPoint(place.left, place.top)) << place.name;
+    if (place.width > 0) {
+      EXPECT_EQ(r.size(), QSize(place.width, place.height)) << place.name;
     }
-    TSettingsFile ini(Ini());
-    EXPECT_EQ(ini.ReadInteger("Window", "Left", 999), c.expectedLeft) << c.what;
-    EXPECT_EQ(ini.ReadInteger("Window", "Top", 999), c.expectedTop) << c.what;
-    EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 700) << c.what;
-    EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 500) << c.what;
-    EXPECT_GT(ini.ReadInteger("Window", "Playlist", 0), 0) << c.what;
-    EXPECT_EQ(ini.ReadInteger("General", "AutomixSec", 0), 7) << c.what;
-    EXPECT_EQ(ini.ReadInteger("Players", "VolumeL", 0), 200) << c.what;
-    EXPECT_EQ(ini.ReadInteger("Players", "VolumeR", 0), 10) << c.what;
-    EXPECT_EQ(ini.ReadString("PlayerPanel", "Float", ""), "0") << c.what;
-    EXPECT_EQ(ini.ReadString("PlayerPanel", "Top", "absent"), "absent") << c.what;
-    const std::string text = ReadFile(Ini());
-    EXPECT_EQ(text.rfind("; kept by hand\n[General]\nLanguage=Deutsch\nAutomixSec=7\n", 0), 0u)
-        << text;
   }
+  EXPECT_EQ(p->PlaceOf("Seconds1").topLeft(), QPoint(109 + 57, 48));
+  EXPECT_EQ(p->PlaceOf("Fractions2").topLeft(), QPoint(519 + 94, 48 + 13));
+  EXPECT_EQ(p->PlaceOf("TimeLabel1").topLeft(), QPoint(109 + 45, 40));
+  EXPECT_FALSE(p->AudioCtrlPanel()->isVisible()) << "the crossfader shows with XFader";
+  window->XFaderClick();
+  EXPECT_TRUE(p->AudioCtrlPanel()->isVisible());
+  EXPECT_EQ(p->PlaceOf("CrossSlider"), QRect(325, p->ImageHeight() + 6, 109, 35));
+  EXPECT_EQ(p->PlaceOf("AutoCross").topLeft(), QPoint(325, p->ImageHeight() + 42));
+  EXPECT_EQ(window->ThePlayers()->height(), p->height());
 }
 
-TEST_F(Console, CloseKeepsDraggedLibraryColumnWidthsAndRows) {
-  spinwave::MakeFolders(Program("data"));
+TEST_F(WindowTest, DoubleClickPlaysRowOneWithTheTimeRunning) {
+  const std::string a = Track("a", 4000), b = Track("b", 3000);
+  Open({QString::fromStdString(M3U("show.m3u", {a, b}))});
+  EXPECT_EQ(window->StatusPanel(0)->text(), "Total playingtime: 0:00:07");
+  EXPECT_EQ(window->StatusPanel(1)->text(), "3");
+  // Column 0: row numbers 1 and 2 are drawn as numbers, not as the deck marks "1" and "2".
+  TFormatOptions cell;
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plMark, 1, cell);
+  EXPECT_EQ(cell.Text, "1");
+  EXPECT_FALSE(cell.PaintIcon);
+  window->Playlist()->SetRow(1);
+  window->PlaylistDblClick();
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plMark, 1, cell);
+  EXPECT_TRUE(cell.PaintIcon) << "loaded in deck 1: the deck's icon";
+  core->Advance(1230);
+  PlayersPanel* p = window->Players();
+  EXPECT_EQ(p->ArtistLabel(0)->text(), "a.wav");
+  EXPECT_EQ(p->ArtistLabel(0)->toolTip(), "a.wav\n");
+  EXPECT_EQ(window->windowTitle(), "a.wav - ");
+  // 4 s track, 1.23 s played: "- 0" "02" remaining.
+  EXPECT_EQ(p->Controls(0).minutes->Value(), "- 0");
+  EXPECT_EQ(p->Controls(0).seconds->Value(), "2");
+  EXPECT_TRUE(p->ActiveLed(0)->Lit());
+
+  // The eject button empties the deck and its labels.
+  p->EjectButton(0)->OnClick(p->EjectButton(0));
+  EXPECT_EQ(p->ArtistLabel(0)->text(), "");
+  EXPECT_EQ(core->Deck(0).State(), fsStopped);
+
+  // A playlist row dragged onto the right half of the deck panel goes into deck 2.
+  window->Playlist()->SetRow(2);
+  window->PlayersDrop("Playlist", p->width() - 10);
+  core->Advance(30);
+  EXPECT_EQ(core->Deck(1).FileName(), b);
+  EXPECT_EQ(p->ArtistLabel(1)->text(), "b.wav");
+}
+
+TEST_F(WindowTest, DropsFromTheLibraryInsertOrAppend) {
+  MakeFolders(Program("data"));
   {
-    spinwave::TEMDB library;
-    library.Title = spinwave::kLibraryTitle;
+    TEMDB library;
+    library.Title = kLibraryTitle;
     library.FileName = Program("data/data.db");
-    ASSERT_TRUE(spinwave::CreateDatabase(library));
-    library.SetRowCount(2);
-    library.SetItem(0, 0, "/music/b.mp3");
-    library.SetItem(1, 0, "Zappa");
-    library.SetItem(0, 1, "/music/a.mp3");
-    library.SetItem(1, 1, "Abba");
+    ASSERT_TRUE(CreateDatabase(library));
+    library.SetRowCount(1);
+    SetLibraryItem(library, "File", 0, Track("lib", 500));
+    SetLibraryItem(library, "Artist", 0, "Lib");
+    SetLibraryItem(library, "Time", 0, "500");
     ASSERT_TRUE(library.SaveToFile());
   }
+  const std::string x = Track("x", 500), y = Track("y", 500), z = Track("z", 500);
+  for (bool locked : {false, true}) {
+    WriteIni(locked ? "[Security]\nLockDrag=1\n" : "");
+    Open({QString::fromStdString(M3U("l.m3u", {x, y, z}))});
+    TEMDBGrid* grid = window->Library()->DBGrid();
+    grid->SetRow(1);
+    grid->SetSelected(1, true);
+    window->Playlist()->RenderAll();
+    const QPoint onRow2 = window->Playlist()->GetCellRect(plArtist, 2).center();
+    window->PlaylistDrop("DBGrid", onRow2.x(), onRow2.y());
+    Strings artists;
+    for (int r = 1; r < core->Playlist().RowCount(); ++r)
+      artists.push_back(core->Playlist().Cell(plArtist, r));
+    EXPECT_EQ(artists, locked ? Strings({"x.wav", "y.wav", "z.wav", "Lib"})
+                              : Strings({"x.wav", "Lib", "y.wav", "z.wav"}))
+        << (locked ? "LockDrag: drops append" : "a drop on row 2 goes in before it");
+    window.reset();
+    core.reset();
+    ::remove(Program("spinwave.npl2").c_str());
+  }
+}
+
+TEST_F(WindowTest, SavingUsesTheChosenFilterAndShowsTheNewList) {
+  const std::string a = Track("a", 500);
+  Open({QString::fromStdString(a)});
+  window->ChooseSaveFile = [this](int& filter) {
+    filter = 1;
+    return QString::fromStdString(core->ListsFolder() + "/mix");
+  };
+  window->SaveListClick();
+  const std::string saved = core->ListsFolder() + "/mix.m3u";
+  EXPECT_EQ(ReadFile(saved).rfind("#EXTM3U\r\n#EXTINF:0,a.wav - \r\n", 0), 0u);
+  TDirTreeNode* lists = window->Library()->Tree()->GetSpecialNode(ftPlaylists);
+  ASSERT_NE(lists, nullptr);
+  ASSERT_EQ(lists->childCount(), 1);
+  EXPECT_EQ(lists->child(0)->text(0), "mix.m3u");
+
+  window->ClearListClick();
+  EXPECT_EQ(core->Playlist().TrackCount(), 0);
+  window->ChooseOpenFile = [&] { return QString::fromStdString(saved); };
+  window->OpenListClick();
+  EXPECT_EQ(core->Playlist().TrackCount(), 1);
+}
+
+TEST_F(WindowTest, StartUsesTheStoredSettingsAndCloseWritesThemBack) {
+  WriteIni("; kept by hand\n[General]\nLanguage=Deutsch\nAutomixSec=9\n"
+           "[Window]\nTop=40\nLeft=50\nWidth=1100\nHeight=600\nPlaylist=300\n"
+           "[Players]\nVolumeL=100\nVolumeR=300\n");
+  Open();
+  EXPECT_EQ(window->width(), 1100);
+  EXPECT_EQ(window->height(), 600);
+  EXPECT_EQ(window->SecSwitch()->currentIndex(), 9);
+  EXPECT_EQ(window->Players()->Controls(0).volumeSlider->Value(), 100);
+  EXPECT_EQ(window->Players()->Controls(1).volumeSlider->Value(), 255) << "held to the range";
+  EXPECT_EQ(window->MainSplitter()->sizes().value(0), 300);
+
+  const struct {
+    int left, top, wantLeft, wantTop;
+  } cases[] = {{-8, 30, 0, 30}, {25, -4, 25, 0}, {120, 80, 120, 80}};
+  for (const auto& c : cases) {
+    WriteIni("; kept by hand\n[General]\nLanguage=Deutsch\nAutomixSec=2\n");
+    Open();
+    window->move(c.left, c.top);
+    window->resize(1000, 500);
+    window->SecSwitch()->setCurrentIndex(7);
+    window->Players()->SetVolumes(200, 10);
+    ASSERT_TRUE(window->close());
+    TSettingsFile ini(Ini());
+    EXPECT_EQ(ini.ReadInteger("Window", "Left", 999), c.wantLeft);
+    EXPECT_EQ(ini.ReadInteger("Window", "Top", 999), c.wantTop);
+    EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 1000);
+    EXPECT_GT(ini.ReadInteger("Window", "Playlist", 0), 0);
+    EXPECT_EQ(ini.ReadInteger("General", "AutomixSec", 0), 7);
+    EXPECT_EQ(ini.ReadInteger("Players", "VolumeL", 0), 200);
+    EXPECT_EQ(ini.ReadInteger("Players", "VolumeR", 0), 10);
+    EXPECT_EQ(ini.ReadString("PlayerPanel", "Float", ""), "0");
+    EXPECT_EQ(ini.ReadString("PlayerPanel", "Top", "absent"), "absent");
+    EXPECT_EQ(ReadFile(Ini()).rfind("; kept by hand\n[General]\nLanguage=Deutsch\nAutomixSec=7\n", 0),
+              0u);
+  }
+}
+
+TEST_F(WindowTest, TheDeckPanelFloatsWhereItWasLeft) {
+  WriteIni("[Players]\nDragPlayers=1\n[PlayerPanel]\nFloat=1\nTop=30\nLeft=40\n");
+  Open();
+  ASSERT_TRUE(window->PlayersFloating());
+  EXPECT_EQ(window->FloatHost()->pos(), QPoint(40, 30));
+  EXPECT_EQ(window->ThePlayers()->height(), 1);
+  QAction* dock = window->findChild<QAction*>("Dockplayers");
+  EXPECT_TRUE(dock->isVisible());
+  window->FloatHost()->move(70, 90);
+  ASSERT_TRUE(window->close());
   {
-    TSpinwaveMain console;
-    console.show();
-    EXPECT_EQ(console.Library().GetItem(1, 0), "Abba") << "sorted by Artist at start";
-    console.DBGrid()->setColumnWidth(1, 222);
-    ASSERT_TRUE(console.close());
+    TSettingsFile ini(Ini());
+    EXPECT_EQ(ini.ReadString("PlayerPanel", "Float", ""), "1");
+    EXPECT_EQ(ini.ReadInteger("PlayerPanel", "Top", 0), 90);
+    EXPECT_EQ(ini.ReadInteger("PlayerPanel", "Left", 0), 70);
   }
-  spinwave::TEMDB reloaded;
-  reloaded.Title = spinwave::kLibraryTitle;
-  ASSERT_TRUE(reloaded.LoadFromFile(Program("data/data.db")));
-  EXPECT_EQ(reloaded.GetColWidth(1), 222);
-  EXPECT_EQ(reloaded.GetColWidth(12), -1) << "hidden columns stay hidden";
-  ASSERT_EQ(reloaded.RowCount(), 2);
-  EXPECT_EQ(reloaded.GetItem(1, 0), "Abba");
+  // Float alone (DragPlayers off) keeps the panel docked; "Dock players" docks a floating one.
+  WriteIni("[PlayerPanel]\nFloat=1\n");
+  Open();
+  EXPECT_FALSE(window->PlayersFloating());
+  window->UndockPlayers(QPoint(5, 5));
+  window->findChild<QAction*>("Dockplayers")->trigger();
+  EXPECT_FALSE(window->PlayersFloating());
+  EXPECT_EQ(window->ThePlayers()->height(), window->Players()->height());
+  EXPECT_EQ(window->Players()->parentWidget(), window->ThePlayers());
 }
 
-struct SafeCloseCase {
-  bool safeClose;
-  int deck1, deck2;
-  bool closes;
-};
-
-TEST_F(Console, SafeCloseRefusesWhileADeckIsBusy) {
-  const SafeCloseCase cases[] = {
-      {false, 0, 0, true}, {false, 3, 0, true},  {true, 0, 0, true},
-      {true, 3, 0, false}, {true, 0, 5, false},
-  };
-  for (const SafeCloseCase& c : cases) {
-    WriteIni(c.safeClose ? "[General]\nSafeClose=1\n" : "[General]\nSafeClose=0\n");
-    messages.Clear();
-    TSpinwaveMain console;
-    console.show();
-    console.SetDeckState(1, c.deck1);
-    console.SetDeckState(2, c.deck2);
-    EXPECT_EQ(console.close(), c.closes);
-    if (c.closes) {
-      EXPECT_TRUE(messages.Texts().empty());
-    } else {
-      EXPECT_EQ(messages.Texts(),
-                std::vector<std::string>({"Can't close unless both players are stopped!"}));
-      EXPECT_TRUE(console.isVisible());
-      EXPECT_NE(console.Settings(), nullptr) << "nothing written, nothing released";
-      console.SetDeckState(1, 0);
-      console.SetDeckState(2, 0);
-      EXPECT_TRUE(console.close()) << "closes once the decks are stopped";
-    }
-  }
-}
-
-TEST_F(Console, FirstActivationRestoresThePlaylistAndRunsTheCommandLine) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> files;  // playlist files in the program folder
-    QStringList arguments;
-    std::vector<std::string> expected;  // "P/" stands for the program folder
-  };
-  const Case cases[] = {
-      {"nothing kept", {}, {}, {}},
-      {"the npl2 file wins", {"spinwave.npl2", "spinwave.npl"}, {}, {"load P/spinwave.npl2"}},
-      {"older npl when no npl2", {"spinwave.npl"}, {}, {"load P/spinwave.npl"}},
-      {"arguments in order, exact and case-sensitive",
-       {},
-       {"/m/a.mp3", "-play", "-PLAY", "-clear", "/m/b.m3u"},
-       {"add /m/a.mp3", "play", "add -PLAY", "add /m/b.m3u"}},
-  };
-  for (const Case& c : cases) {
-    TempFolder home;
-    spinwave::SetProgramFolder(home.Path());
-    for (const std::string& f : c.files) WriteFile(home.File(f), "Spinwave Playlist\n");
-    RecordingConsole console(c.arguments);
-    console.PlaylistTable().SetRowCount(3);
-    console.show();
-    std::vector<std::string> expected;
-    for (std::string e : c.expected) {
-      if (size_t p = e.find("P/"); p != std::string::npos) e.replace(p, 2, home.Path());
-      expected.push_back(e);
-    }
-    EXPECT_EQ(console.calls, expected) << c.what;
-    if (c.arguments.contains("-clear")) {
-      EXPECT_EQ(console.PlaylistTable().RowCount(), 0) << c.what;
-    }
-    console.show();
-    EXPECT_EQ(console.calls.size(), expected.size()) << "first activation only: " << c.what;
-    console.close();
-    EXPECT_EQ(console.calls.back(), "save " + home.Path() + "spinwave.npl2") << c.what;
-  }
-}
-
-TEST_F(Console, ResizeCentresThePlayersAndSizesTheStatusBar) {
-  TSpinwaveMain console;
-  console.show();
-  for (int width : {1001, 800, 500}) {
-    console.resize(width, 500);
+TEST_F(WindowTest, ResizeCentresThePlayersAndSizesTheStatusBar) {
+  Open();
+  for (int width : {1201, 1000, 800}) {
+    window->resize(width, 500);
     QCoreApplication::processEvents();
-    QWidget* players = console.ThePlayers();
-    QWidget* panel = console.PlayersPanel();
-    EXPECT_EQ(panel->x(), players->width() / 2 - panel->width() / 2) << width;
-    const int expected = console.width() - console.StatusPanel(0)->width() -
-                         console.StatusPanel(2)->width() -
-                         QFontMetrics(console.font()).horizontalAdvance(
-                             console.StatusPanel(3)->text()) -
+    QWidget* area = window->ThePlayers();
+    QWidget* panel = window->Players();
+    EXPECT_EQ(panel->x(), area->width() / 2 - panel->width() / 2) << width;
+    const int expected = window->width() - window->StatusPanel(0)->width() -
+                         window->StatusPanel(2)->width() -
+                         QFontMetrics(window->font()).horizontalAdvance(
+                             window->StatusPanel(3)->text()) -
                          36;
-    EXPECT_EQ(console.StatusPanel(1)->width(), qMax(0, expected)) << width;
+    EXPECT_EQ(window->StatusPanel(1)->width(), std::max(0, expected)) << width;
   }
+  window->resize(500, 500);
+  EXPECT_GE(window->width(), window->Players()->width()) << "the deck panel is never cut";
 }
 
 TEST(UpdateCheck, ShowsANewerVersionOnly) {
@@ -351,15 +296,19 @@ TEST(UpdateCheck, ShowsANewerVersionOnly) {
     const char* expected;
   };
   const Case cases[] = {
-      {"2.00.0", ""},                            // the running version
-      {"2.00.1", "Spinwave v2.00.1"},            // another 2.x version
+      {"2.00.0", ""},
+      {"2.00.1", "Spinwave v2.00.1"},
       {"2.00.1 with notes", "Spinwave v2.00.1 with notes"},
-      {"3.00.0", ""},                            // not a 2.x reply
-      {"", ""},                                  // a failed check shows nothing
+      {"3.00.0", ""},
+      {"", ""},
       {"<html>", ""},
   };
   for (const Case& c : cases)
     EXPECT_EQ(TSpinwaveMain::UpdateMessage("v2.00.0", c.reply), c.expected) << c.reply;
+  const QString version = TSpinwaveMain::VersionText();
+  ASSERT_TRUE(version.startsWith('v'));
+  EXPECT_GE(version.size() - 1, 6);
 }
 
 }  // namespace
+}  // namespace spinwave::test

@@ -594,3 +594,39 @@ TEST(TEMDBGrid, MouseEventsReachTheOwner) {
   QTest::mouseClick(&g.grid, Qt::LeftButton, {}, QPoint(g.grid.width() - 3, 3));
   EXPECT_TRUE(downs.empty());
 }
+
+// The console's playlist and library tables live in the console core and outlive any window: a
+// grid over such a table shows it as it is, its changes reach the table, and destroying the grid
+// leaves the table whole.
+TEST(TEMDBGrid, ShowsATableOwnedElsewhere) {
+  TEMDB table;
+  table.SetColCount(3);
+  table.SetItem(1, -1, "Artist");
+  table.SetColWidth(0, 30);
+  table.SetColWidth(1, 90);
+  table.SetColWidth(2, -1);
+  table.SetRowCount(4);
+  for (int r = 0; r < 4; ++r) table.SetItem(1, r, "A" + std::to_string(r));
+  {
+    TEMDBGrid grid(table);
+    grid.resize(300, 200);
+    EXPECT_EQ(&grid.Table(), &table);
+    EXPECT_EQ(grid.GetColCount(), 3) << "the table keeps its columns";
+    EXPECT_EQ(grid.GetColWidth(1), 90);
+    EXPECT_EQ(grid.GetRowCount(), 5);
+    EXPECT_EQ(grid.GetCell(1, 0), "Artist");
+    EXPECT_EQ(grid.GetCell(1, 2), "A1");
+    EXPECT_TRUE(grid.GetSelected(1)) << "the current row shows selected";
+
+    grid.SetCell(1, 3, "changed");
+    EXPECT_EQ(table.GetItem(1, 2), "changed");
+    // The owner shrinks the table behind the grid's back: the next paint keeps the current
+    // row inside it.
+    grid.SetRow(4);
+    table.SetRowCount(2);
+    grid.RenderAll();
+    EXPECT_EQ(grid.GetRow(), 2);
+  }
+  EXPECT_EQ(table.RowCount(), 2);
+  EXPECT_EQ(table.GetItem(1, 0), "A0");
+}

@@ -1,0 +1,379 @@
+#include "playlist/DeckTransport.h"
+
+#include <QTime>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/AtomicFile.h"
+#include "core/Messages.h"
+#include "engine/DeckPort.h"
+#include "options/OptionsStore.h"
+
+namespace spinwave {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+DeckTransport::DeckTransport(DeckPort& deck1, DeckPort& deck2, PlaylistModel& list,
+                             const OptionsStore& options, DeckPort* preListen, QObject* parent)
+    : QObject(parent),
+      deck1_(deck1),
+      deck2_(deck2),
+      list_(list),
+      options_(options),
+      preListen_(preListen) {
+  // Queued would let the clock run on between an end and its handling; the events arrive on the
+  // interface thread, so they are handled as they come.
+  connect(&deck1_, &DeckPort::stateChanged, this, [this](int s) { PlayerNotifyFileState(0, s); });
+  connect(&deck2_, &DeckPort::stateChanged, this, [this](int s) { PlayerNotifyFileState(1, s); });
+  connect(&deck1_, &DeckPort::positionChanged, this,
+          [this](int p, int r) { PlayerNotifyPosition(0, p, r); });
+  connect(&deck2_, &DeckPort::positionChanged, this,
+          [this](int p, int r) { PlayerNotifyPosition(1, p, r); });
+  if (preListen_)
+    connect(preListen_, &DeckPort::timeChanged, this,
+            [this](int m, int s, int) { DataPlayerNotifyTime(m, s); });
+  PauseTimerTimer();
+}
+
+// --- Loading --------------------------------------------------------------------------------
+
+int DeckTransport::PlayTrack(int deck, int start) {
+  if (deck != 0 && deck != 1) return 0;
+  if (start <= 0) start = 1;
+  int chosen = 0;
+  for (int r = start; r < list_.RowCount();) {
+    const std::string file = list_.File(r);
+    if (!FileExists(file)) {
+      // A track whose file is gone is taken out of the list; the next row moves up into r.
+      const int before = list_.RowCount();
+      list_.RemoveRow(r);
+      if (list_.RowCount() == before) ++r;  // a loaded row stays: step over it
+      continue;
+    }
+    const std::string mark = list_.Mark(r);
+    if (mark.empty() || (mark == "V" && !autoMix_)) {
+      chosen = r;
+      break;
+    }
+    ++r;
+  }
+
+  if (chosen > 0) {
+    const int b = chosen;
+    if (deck == 0) {
+      list_.SetCurrentRow(b);
+    } else {
+      list_.SetDeck2Row(b);
+      if (autoMix_) list_.SetCurrentRow(b);
+    }
+    DeckPort& port = Deck(deck);
+    const QString intro = Q(list_.Cell(plIntro, b));
+    const QString outro = Q(list_.Cell(plOutro, b));
+    artist_[deck] = Q(list_.Cell(plArtist, b));
+    title_[deck] = Q(list_.Cell(plTitle, b));
+    const int result = port.Open(list_.File(b));
+    list_.SetMark(b, MarkOf(deck));
+    if (intro.size() == 4 && intro[1] == ':')
+      port.SetIntroTime(intro.left(1).toInt() * 60 + intro.mid(2).toInt());
+    emit deckTrackChanged(deck, artist_[deck], title_[deck], intro, outro);
+    port.SetMixTime(list_.SegueMs(b));
+    return result;
+  }
+
+  if (options_.Bool("RepeatPl")) {
+    state_[deck] = 0;
+    if (deck == 0)
+      list_.SetCurrentRow(0);
+    else
+      list_.SetDeck2Row(0);
+    repeated_ = true;
+    list_.ClearMark("V");
+    if (start != 1) return PlayTrack(deck, 1);
+  }
+  return 0;
+}
+
+void DeckTransport::PlayClick(int deck) {
+  if (deck != 0 && deck != 1) return;
+  DeckPort& port = Deck(deck);
+  switch (port.State()) {
+    case fsOpened:
+      if (autoCross_) crossFading_ = true;
+      port.Play();
+      break;
+    case fsStopped:
+    case fsEnded:
+      PlaylistDblClick(deck == 1);
+      break;
+    case fsPlaying:
+      port.SetCuePoint();
+      port.Pause();
+      break;
+    default:
+      port.Pause();
+      break;
+  }
+}
+
+void DeckTransport::PlaylistDblClick(bool fromDeck2) {
+  if (autoMix_ && AnyDeckBusy()) {
+    ShowMessage(kPlayMixErr);
+    return;
+  }
+  const int row = list_.CursorRow();
+  if (row >= 1 && !list_.File(row).empty()) {
+    const std::string mark = list_.Mark(row);
+    if (mark != "1" && mark != "2") {
+      if (!DeckBusy(0) && !fromDeck2)
+        PlayTrack(0, row);
+      else if (!DeckBusy(1))
+        PlayTrack(1, row);
+      else
+        ShowMessage(kLoadTrackErr);
+    } else {
+      std::string text = kTrackLoadedErr;
+      for (size_t at = text.find("%P"); at != std::string::npos; at = text.find("%P", at))
+        text.replace(at, 2, mark);
+      ShowMessage(text);
+    }
+  }
+  list_.ClearSelection();
+}
+
+void DeckTransport::GoTrack(int tag) {
+  if (tag < 0 || tag > 3) return;
+  const int deck = tag >= 2 ? 1 : 0;
+  const int start = (deck == 1 && !autoMix_) ? list_.Deck2Row() : list_.CurrentRow();
+  int target = -1;
+  if (tag % 2 == 0) {
+    if (start >= 2) {
+      for (int r = start - 1; r >= 0; --r) {
+        if (r == 0 || list_.Mark(r).empty()) {
+          target = r;
+          break;
+        }
+      }
+    }
+  } else if (start < list_.RowCount()) {
+    target = start + 1;
+  }
+  if (target < 0) return;
+  // The deck is not ejected first: the file opened next replaces the loaded one.
+  list_.ClearMark(MarkOf(deck));
+  PlayTrack(deck, target);
+}
+
+void DeckTransport::EjectClick(int deck) {
+  if (deck != 0 && deck != 1) return;
+  DeckPort& port = Deck(deck);
+  artist_[deck].clear();
+  title_[deck].clear();
+  emit deckTrackChanged(deck, QString(), QString(), QStringLiteral("0:00"),
+                        QStringLiteral("0:00"));
+  const int volume = port.Volume();
+  if (volume >= 0 && volume < 100) port.SetVolume(255);
+  port.Close();
+}
+
+void DeckTransport::VinylStop(int deck) {
+  if (deck == 0 || deck == 1) Deck(deck).VinylStop(kVinylStep);
+}
+
+void DeckTransport::PitchDblClick(int deck) {
+  if (deck == 0 || deck == 1) Deck(deck).SetPitch(100000);
+}
+
+void DeckTransport::OpenInPreListen() {
+  if (!preListen_) return;
+  const std::string file = list_.File(list_.CursorRow());
+  if (!FileExists(file)) {
+    ShowMessage("\"" + file + "\" doesn't exist!");
+    return;
+  }
+  preListen_->Close();
+  emit preListenOpened(Q(file));
+  if (preListen_->Open(file) > 0 || preListen_->State() == fsOpening ||
+      preListen_->State() == fsOpened)
+    preListen_->Play();
+}
+
+// --- Crossfader -------------------------------------------------------------------------------
+
+void DeckTransport::SetCrossFaderValue(int v) {
+  v = std::clamp(v, 0, kCrossFaderMax);
+  const bool changed = v != crossFader_;
+  crossFader_ = v;
+  CrossSliderChange(v);
+  if (changed) emit crossFaderChanged(v);
+}
+
+void DeckTransport::CrossSliderChange(int v) {
+  crossFader_ = std::clamp(v, 0, kCrossFaderMax);
+  deck1_.SetCrossFader(kCrossFaderMax - crossFader_);
+  deck2_.SetCrossFader(crossFader_);
+}
+
+void DeckTransport::XFaderClick() {
+  xFader_ = !xFader_;
+  if (xFader_) {
+    if (!crossFading_) {
+      const bool one = state_[0] == fsPlaying, two = state_[1] == fsPlaying;
+      // Through 83 first, so that the decks take their gains even when the slider already
+      // stood at the target.
+      SetCrossFaderValue(83);
+      SetCrossFaderValue(one && !two ? 0 : two && !one ? 164 : kCrossFaderCentre);
+    }
+  } else {
+    if (autoCross_) {
+      autoCross_ = false;
+      emit autoCrossChanged(false);
+    }
+    deck1_.SetCrossFader(100);
+    deck2_.SetCrossFader(100);
+  }
+  emit xFaderChanged(xFader_);
+}
+
+void DeckTransport::AutoCrossClick() {
+  autoCross_ = !autoCross_;
+  emit autoCrossChanged(autoCross_);
+}
+
+// --- Segue menus ------------------------------------------------------------------------------
+
+void DeckTransport::SetSegue(const std::function<int(int)>& newValue) {
+  for (int r = 1; r < list_.RowCount(); ++r) {
+    if (!list_.Selected(r) && r != list_.CursorRow()) continue;
+    const int value = newValue(list_.SegueMs(r));
+    list_.SetSegue(r, value);
+    const std::string mark = list_.Mark(r);
+    if (mark == "1") deck1_.SetMixTime(value);
+    if (mark == "2") deck2_.SetMixTime(value);
+  }
+}
+
+void DeckTransport::SegueClick(int seconds) {
+  SetSegue([seconds](int) { return seconds * 1000; });
+}
+
+void DeckTransport::SegueFracClick(int deltaMs) {
+  SetSegue([deltaMs](int old) { return std::max(0, old + deltaMs); });
+}
+
+// --- Fade menu --------------------------------------------------------------------------------
+
+int DeckTransport::FadeMenuCheckedIndex() const {
+  const int seconds = const_cast<DeckTransport*>(this)->Deck(fadeDeck_).FadeTime();
+  return seconds >= 1 && seconds <= 20 ? seconds - 1 : -1;
+}
+
+void DeckTransport::FadeSecClick(int seconds) {
+  if (seconds >= 1 && seconds <= 20) Deck(fadeDeck_).SetFadeTime(seconds);
+}
+
+// --- Time of day ------------------------------------------------------------------------------
+
+void DeckTransport::PauseTimerTimer() {
+  const int64_t now = clock_ ? clock_() : QTime::currentTime().msecsSinceStartOfDay();
+  timeOfDay_ = now - now % 10;
+}
+
+StartTimeReference DeckTransport::StartReference() const {
+  StartTimeReference ref;
+  const bool deck2Plays = state_[1] == fsPlaying && list_.Deck2Row() > 0;
+  const DeckPort& port = deck2Plays ? deck2_ : deck1_;
+  ref.row = deck2Plays ? list_.Deck2Row() : list_.CurrentRow();
+  ref.positionMs = port.Position();
+  ref.rangeMs = port.Range();
+  return ref;
+}
+
+void DeckTransport::SayNoTitle() {
+  if (sendInfo_) emit titleToSend(QString::fromLatin1(kNoTrackInfo));
+}
+
+// --- Notifications ----------------------------------------------------------------------------
+
+void DeckTransport::PlayerNotifyFileState(int deck, int state) {
+  if (deck != 0 && deck != 1) return;
+  const int row = RowOf(deck);
+  state_[deck] = state;
+  emit deckStateChanged(deck, state);
+  switch (state) {
+    case fsStopped:
+      list_.ClearMark(MarkOf(deck));
+      break;
+    case fsOpened:
+      if (state_[0] != fsPlaying && state_[1] != fsPlaying && !break_ &&
+          !options_.Bool("DontStart")) {
+        Deck(deck).Play();
+        if (autoMix_ || xFader_) SetCrossFaderValue(deck * kCrossFaderMax);
+      }
+      list_.SetMark(row, MarkOf(deck));
+      break;
+    case fsPlaying: {
+      const QString caption = artist_[deck] + " - " + title_[deck];
+      if (caption != caption_) {
+        caption_ = caption;
+        emit captionChanged(caption_);
+        if (sendInfo_) emit titleToSend(caption_);
+      }
+      break;
+    }
+    case fsEnded:
+      TrackEnded(deck);
+      break;
+    default:
+      break;
+  }
+}
+
+void DeckTransport::TrackEnded(int deck) {
+  int row = RowOf(deck);
+  const std::string mark = MarkOf(deck);
+  std::string played;
+  if (repeated_) {
+    repeated_ = false;  // the first track after a restart of the list is not marked played
+  } else if (options_.Bool("UseVMark") || autoMix_) {
+    played = "V";
+  }
+  const bool remove = options_.Bool("DelPlTracks");
+  for (int r = 1; r < list_.RowCount(); ++r) {
+    if (list_.Mark(r) != mark) continue;
+    if (remove) {
+      list_.SetMark(r, "");
+      list_.RemoveRow(r);
+      if (!autoMix_) --row;
+      --r;  // the next row moved up into r
+    } else {
+      list_.SetMark(r, played);
+    }
+  }
+  const QString file = Q(Deck(deck).FileName());
+  EjectClick(deck);
+  // Automix loads the next track itself at the segue point; without it the next row goes
+  // into the same deck and starts at once when the other deck is idle.
+  if (!autoMix_ && !options_.Bool("DontStart")) PlayTrack(deck, row + 1);
+  if (!file.isEmpty()) emit trackPlayed(file);
+}
+
+void DeckTransport::PlayerNotifyPosition(int deck, int position, int range) {
+  (void)position;
+  (void)range;
+  // The automix steps (preload at segue - 5 s, start at segue - 100 ms, the crossfade) run
+  // here on the playing deck's position; they act only while automix is on.
+  if ((deck != 0 && deck != 1) || !autoMix_) return;
+}
+
+void DeckTransport::DataPlayerNotifyTime(int minutes, int seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%.2d", minutes, seconds);
+  emit preListenTime(QString::fromLatin1(text), preListen_ ? preListen_->LastTime() : 0);
+}
+
+}  // namespace spinwave

@@ -2,6 +2,7 @@
 // decoder throughput per format. Fixture files are written once into a temporary folder.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -9,6 +10,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sndfile.h>
 
 #include "engine/AudioFixtures.h"
 #include "engine/SoundStream.h"
@@ -41,6 +44,32 @@ class Fixtures {
       spec.durationMs = seconds * 1000;
       spec.frequency = 440;
       if (!test::WriteTone(path, format, spec)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    }
+    return path;
+  }
+  // A variable-bit-rate MP3 (with the encoder's header frame) of a tone whose loudness changes
+  // every second, so that the frames differ in size.
+  std::string VbrMp3(int seconds) {
+    const std::string path = folder_ + "/vbr" + std::to_string(seconds) + "s.mp3";
+    if (!std::filesystem::exists(path)) {
+      test::ToneSpec spec;
+      spec.durationMs = seconds * 1000;
+      spec.frequency = 440;
+      std::vector<float> samples = test::MakeTone(spec);
+      for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] *= static_cast<float>(0.2 + 0.8 * ((i / 88200) % 4) / 3.0);
+      SF_INFO info{};
+      info.samplerate = 44100;
+      info.channels = 2;
+      info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+      SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+      int mode = SF_BITRATE_MODE_VARIABLE;
+      if (file) sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof(mode));
+      for (sf_count_t at = 0; file && at < static_cast<sf_count_t>(samples.size() / 2); at += 8192) {
+        const sf_count_t n = std::min<sf_count_t>(8192, static_cast<sf_count_t>(samples.size() / 2) - at);
+        sf_writef_float(file, samples.data() + at * 2, n);
+      }
+      if (!file || sf_close(file) != 0) std::fprintf(stderr, "cannot write %s\n", path.c_str());
     }
     return path;
   }
@@ -122,6 +151,42 @@ void BM_OpenLongMp3ToFirstAudio(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenLongMp3ToFirstAudio)->Unit(benchmark::kMillisecond);
+
+// A playing 10-minute VBR MP3 is moved to 90 % of its length: the time until the mixer
+// renders the first audio of the new position (decoder seek, refill and mixer hand-over).
+void BM_SeekVbrMp3ToFirstAudio(benchmark::State& state) {
+  const std::string path = Fixtures::Get().VbrMp3(600);
+  SoundLib lib("fmod.dll");
+  lib.SetOutput(kOutputNoSoundNonRealtime);
+  lib.Init(44100, 2, 0);
+  SoundStream* s = lib.Stream_Open(path, kModeNormal);
+  const int length = lib.Stream_GetLengthMs(s);
+  lib.Stream_Play(kFreeChannel, s);
+  std::vector<std::int16_t> out(64 * 2);
+  auto audible = [&] {
+    for (std::int16_t v : out)
+      if (v > 300 || v < -300) return true;
+    return false;
+  };
+  int landedAt = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    lib.Stream_SetTime(s, length / 10);
+    lib.WaitForDecoders(5000);
+    lib.Render(out.data(), 64);
+    state.ResumeTiming();
+    lib.Stream_SetTime(s, length / 10 * 9);
+    do {
+      lib.Render(out.data(), 64);
+    } while (!audible());
+    state.PauseTiming();
+    landedAt = lib.Stream_GetTime(s);
+    state.ResumeTiming();
+  }
+  state.counters["length_ms"] = length;
+  state.counters["landed_ms"] = landedAt;
+}
+BENCHMARK(BM_SeekVbrMp3ToFirstAudio)->Unit(benchmark::kMillisecond);
 
 // A stream's decoder thread filling the ring while this thread drains it as the mixer would:
 // "x_realtime" is audio seconds decoded per wall second.

@@ -105,7 +105,9 @@ int FramesToMs(std::int64_t frames, int sampleRate) {
 
 std::int64_t MsToFrames(std::int64_t ms, int sampleRate) {
   if (ms <= 0 || sampleRate <= 0) return 0;
-  return ms / 1000 * sampleRate + ms % 1000 * sampleRate / 1000;
+  // Rounded up: the first frame at or after `ms`, so that a position set in ms reads back as
+  // the same ms.
+  return ms / 1000 * sampleRate + (ms % 1000 * sampleRate + 999) / 1000;
 }
 
 }  // namespace spinwave

@@ -39,7 +39,8 @@ struct AudioDecoderOpen {
 AudioDecoderOpen OpenAudioDecoder(const std::string& path);
 
 // Frames ↔ milliseconds without overflow for any 64-bit frame count; results saturate at the
-// int range (a length the decoder does not know never turns into a negative time).
+// int range (a length the decoder does not know never turns into a negative time). A time
+// turns into the first frame at or after it, so FramesToMs(MsToFrames(ms)) == ms.
 int FramesToMs(std::int64_t frames, int sampleRate);
 std::int64_t MsToFrames(std::int64_t ms, int sampleRate);
 

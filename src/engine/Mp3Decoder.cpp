@@ -105,6 +105,12 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(int fd, bool seekable, std::string*
   mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | (seekable ? 0 : MPG123_NO_PEEK_END), 0);
   mpg123_param(h, MPG123_RESYNC_LIMIT, kResyncLimit, 0);
   mpg123_param(h, MPG123_INDEX_SIZE, -1000, 0);
+  // After a seek a Layer III frame needs the bytes of earlier frames (the bit reservoir, up to
+  // 511 bytes back, which for quiet VBR frames of 32 kbit/s spans about eight frames). The
+  // library's default of 4 frames decoded ahead left the first 7 to 23 ms after a seek wrong or
+  // silent; 24 frames make the audio after a seek identical to playing through, for half a
+  // millisecond of decoding.
+  mpg123_param(h, MPG123_PREFRAMES, 24, 0);
   // Float stereo at the file's own rate (every rate is allowed, so the decoder never resamples).
   mpg123_format_none(h);
   const long* rates = nullptr;

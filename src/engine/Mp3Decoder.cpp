@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace spinwave {
 
@@ -56,6 +57,15 @@ struct Mp3Decoder::Source {
       s.pos += static_cast<off_t>(take);
     }
     return static_cast<mpg123_ssize_t>(done);
+  }
+
+  // Reads `n` bytes at `at` without moving the decoder's position.
+  bool PeekAt(off_t at, unsigned char* out, std::size_t n) {
+    const off_t kept = pos;
+    pos = at;
+    const bool whole = ReadThunk(this, out, n) == static_cast<mpg123_ssize_t>(n);
+    pos = kept;
+    return whole;
   }
 
   static off_t SeekThunk(void* self, off_t offset, int whence) {
@@ -151,8 +161,41 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(int fd, bool seekable, std::string*
       return nullptr;
     }
     self->frames_ = static_cast<std::int64_t>(length);
+    // Files stuck together (or a header the frames contradict) make a "Frankenstein" stream:
+    // where its rate changes, the decoder converts to the first rate, and the frames the scan
+    // counted are not the samples that come out. Such rare files (the frame index shows a rate
+    // change, or the decoder says so) are counted by decoding them once, about a thousand times
+    // faster than real time.
+    long frankenstein = 0;
+    mpg123_getstate(h, MPG123_FRANKENSTEIN, &frankenstein, nullptr);
+    if (frankenstein || self->RateChanges()) {
+      std::vector<float> scratch(4096 * 2);
+      std::int64_t counted = 0, got;
+      while ((got = self->Read(scratch.data(), 4096)) > 0) counted += got;
+      if (counted <= 0 || self->Seek(0) != 0) {
+        *error = "no MPEG audio frame could be decoded";
+        return nullptr;
+      }
+      self->frames_ = counted;
+    }
   }
   return self;
+}
+
+bool Mp3Decoder::RateChanges() {
+  off_t* offsets = nullptr;
+  off_t step = 0;
+  std::size_t fill = 0;
+  if (mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK || !offsets) return true;
+  // An index that keeps only every n-th frame cannot tell: count by decoding.
+  if (step != 1) return fill > 1;
+  unsigned char first[4] = {}, header[4] = {};
+  for (std::size_t i = 0; i < fill; ++i) {
+    if (!source_->PeekAt(offsets[i], i == 0 ? first : header, 4)) return true;
+    // Version bits (byte 1, bits 4-3) and sample-rate index (byte 2, bits 3-2).
+    if (i > 0 && (((first[1] ^ header[1]) & 0x18) != 0 || ((first[2] ^ header[2]) & 0x0C) != 0)) return true;
+  }
+  return false;
 }
 
 Mp3Decoder::~Mp3Decoder() {

@@ -42,6 +42,9 @@ class Mp3Decoder final : public AudioDecoder {
  private:
   struct Source;
   Mp3Decoder() = default;
+  // True when a frame of the scanned index has another MPEG version or sample rate than the
+  // first (or the index cannot tell).
+  bool RateChanges();
 
   mpg123_handle_struct* handle_ = nullptr;
   std::unique_ptr<Source> source_;

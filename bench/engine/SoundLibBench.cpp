@@ -14,6 +14,7 @@
 #include <sndfile.h>
 
 #include "engine/AudioFixtures.h"
+#include "engine/JackServer.h"
 #include "engine/SoundStream.h"
 #include "engine/soundlib.h"
 
@@ -123,9 +124,10 @@ void BM_MixFourMp3AtPitch(benchmark::State& state) {
 }
 BENCHMARK(BM_MixFourMp3AtPitch)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3);
 
-// Blocking open of a 10-minute MP3 until its length is known (Stream_Open returns with it).
+// Blocking open of a 10-minute MP3 (constant or variable bit rate) until its exact length is
+// known: Stream_Open returns with it.
 void BM_OpenLongMp3ToLength(benchmark::State& state) {
-  const std::string path = Fixtures::Get().Tone(test::AudioFormat::Mp3, 600);
+  const std::string path = state.range(1) ? Fixtures::Get().VbrMp3(600) : Fixtures::Get().Tone(test::AudioFormat::Mp3, 600);
   const unsigned mode = kModeNormal | (state.range(0) ? kModeAccurateLength : 0);
   SoundLib lib("fmod.dll");
   for (auto _ : state) {
@@ -136,7 +138,26 @@ void BM_OpenLongMp3ToLength(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_OpenLongMp3ToLength)->Arg(0)->Arg(1)->ArgName("accurate")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenLongMp3ToLength)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"accurate", "vbr"})
+    ->Unit(benchmark::kMillisecond);
+
+// Background open (as the decks do) of a 10-minute VBR MP3 until the decoder thread reports it
+// ready with its exact length.
+void BM_BackgroundOpenLongVbrMp3ToLength(benchmark::State& state) {
+  const std::string path = Fixtures::Get().VbrMp3(600);
+  SoundLib lib("fmod.dll");
+  for (auto _ : state) {
+    SoundStream* s = lib.Stream_Open(path, kModeNormal | kModeNonBlocking);
+    while (lib.Stream_GetOpenState(s) == kOpenPending) std::this_thread::yield();
+    benchmark::DoNotOptimize(lib.Stream_GetLengthMs(s));
+    state.PauseTiming();
+    lib.Stream_Close(s);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_BackgroundOpenLongVbrMp3ToLength)->Unit(benchmark::kMillisecond);
 
 // Blocking open of a 10-minute MP3 until the first decoded audio waits in its buffer.
 void BM_OpenLongMp3ToFirstAudio(benchmark::State& state) {
@@ -187,6 +208,50 @@ void BM_SeekVbrMp3ToFirstAudio(benchmark::State& state) {
   state.counters["landed_ms"] = landedAt;
 }
 BENCHMARK(BM_SeekVbrMp3ToFirstAudio)->Unit(benchmark::kMillisecond);
+
+// Four pitched MP3 decks through a private JACK server (dummy driver, no sound card) for 5 s of
+// real time: the mixer's load on the real output path, the underruns of the streams' buffers,
+// the server's xruns, and how the stream time kept up with the wall clock.
+void BM_FourDecksThroughJack(benchmark::State& state) {
+  test::JackServer server;
+  std::string why;
+  if (!server.Start(44100, 1024, &why)) {
+    state.SkipWithError(("no JACK server: " + why).c_str());
+    return;
+  }
+  test::ScopedEnv output("SPINWAVE_OUTPUT", nullptr);
+  test::ScopedEnv jack("JACK_DEFAULT_SERVER", server.Name().c_str());
+  test::JackClock clock(server.Name());
+  const std::string path = Fixtures::Get().Tone(test::AudioFormat::Mp3, 60);
+  SoundLib lib("fmod.dll");
+  lib.SetOutput(kOutputASIO);
+  if (!lib.Init(44100, 14, 0)) {
+    state.SkipWithError(lib.LastError().c_str());
+    return;
+  }
+  std::vector<SoundStream*> streams;
+  for (int i = 0; i < 4; ++i) {
+    SoundStream* s = lib.Stream_Open(path, kModeNormal | kMode2D);
+    lib.Stream_SetTime(s, i * 7000);
+    const int channel = lib.Stream_Play(kFreeChannel, s);
+    lib.SetFrequency(channel, 47628);  // 44100 × 1.08
+    streams.push_back(s);
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  double rate = 0;
+  for (auto _ : state) {
+    const int before = lib.Stream_GetTime(streams[0]);
+    const auto started = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    const double wall = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    rate = (lib.Stream_GetTime(streams[0]) - before) / 1.08 / wall;
+  }
+  state.counters["load_pct"] = lib.GetCPUUsage();
+  state.counters["underruns"] = static_cast<double>(lib.GetUnderruns());
+  state.counters["jack_xruns"] = clock.XRuns();
+  state.counters["time_rate"] = rate;
+}
+BENCHMARK(BM_FourDecksThroughJack)->Iterations(1)->Unit(benchmark::kSecond);
 
 // A stream's decoder thread filling the ring while this thread drains it as the mixer would:
 // "x_realtime" is audio seconds decoded per wall second.

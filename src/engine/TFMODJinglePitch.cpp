@@ -160,7 +160,8 @@ void TFMODJingle::StopClick(TEMButton* sender) {
   if (SoundLib* lib = LibraryOf(e)) lib->SetPaused(e->Channel, true);
   const int index = e->Index;
   SetFileState(fsCueStop, e);
-  // OnNotifyFileState may have freed the entry; ToCuePoint looks it up again.
+  // OnNotifyFileState may have freed the entry, and with it this component.
+  if (GetFileEntry(index) != e) return;
   ToCuePoint(index);
 }
 

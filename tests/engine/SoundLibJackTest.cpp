@@ -91,18 +91,23 @@ TEST(SoundLibJackTest, TwoDecksPlayThroughAJackServerInRealTime) {
 
   const double wallMs = std::chrono::duration<double, std::milli>(end.wall - start.wall).count();
   const double jackMs = static_cast<double>(end.jackFrames - start.jackFrames) * 1000.0 / 44100.0;
-  std::printf("JACK: %.0f ms of real time, the server ran %.0f ms, %d xruns\n", wallMs, jackMs,
-              clock.XRuns());
+  // An xrun is a cycle in which a client did not finish in time (a machine busy with other
+  // work): the server then runs on without taking that cycle's audio from it, so each xrun may
+  // leave our time one period behind the server's clock.
+  const int xruns = clock.XRuns();
+  const double xrunSlackMs = xruns * 1024 * 1000.0 / 44100.0;
+  std::printf("JACK: %.0f ms of real time, the server ran %.0f ms, %d xruns\n", wallMs, jackMs, xruns);
   for (int i = 0; i < 2; ++i) {
     SCOPED_TRACE(setup[i].name);
     const double streamMs = end.times[i] - start.times[i];
     std::printf("%s: stream time %.0f ms, underruns %lld, load %.2f %%\n", setup[i].name, streamMs,
                 static_cast<long long>(decks[static_cast<size_t>(i)].lib()->GetUnderruns()),
                 decks[static_cast<size_t>(i)].lib()->GetCPUUsage());
-    EXPECT_NEAR(streamMs, wallMs, wallMs * 0.01) << "time runs at the right rate";
+    EXPECT_NEAR(streamMs, wallMs, wallMs * 0.01 + xrunSlackMs) << "time runs at the right rate";
     // The stream moves on by what the server took, give or take the blocks in between (two
-    // periods of 1024 frames).
-    EXPECT_NEAR(streamMs, jackMs, 50.0) << "time follows what the device consumed";
+    // periods of 1024 frames, 46 ms): never more, and less only by cycles lost to xruns.
+    EXPECT_LE(streamMs, jackMs + 50.0) << "time follows what the device consumed";
+    EXPECT_GE(streamMs, jackMs - 50.0 - xrunSlackMs) << "time follows what the device consumed";
     EXPECT_EQ(decks[static_cast<size_t>(i)].lib()->GetUnderruns(), 0) << "the decoder kept up";
     EXPECT_EQ(decks[static_cast<size_t>(i)].component->GetFileState(decks[static_cast<size_t>(i)].entry), fsPlaying);
     float left = 0, right = 0;

@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libtag1-dev libxcb1-dev
-  libsodium-dev libmp3lame-dev libshout3-dev
+  libsodium-dev libmp3lame-dev libshout3-dev libmpg123-dev
+  jackd2 libjack-jackd2-dev
   fonts-dejavu-core
   icecast2
 )

@@ -1,15 +1,7 @@
 #include "engine/SoundStream.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/soundlib.h"
@@ -18,12 +10,8 @@ namespace spinwave {
 
 namespace {
 constexpr std::size_t kChunkFrames = 4096;
-// Frames kept decoded ahead of the mixer: 4 s at the file's rate (never under 2 s).
+// Frames kept decoded ahead of the mixer: 4 s at the file's rate.
 constexpr int kAheadSeconds = 4;
-// Ogg seeks inside the last page can land on wrong samples: targets this close to the end are
-// reached by seeking earlier and decoding forward.
-constexpr int kOggTailMs = 1500;
-
 }  // namespace
 
 SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
@@ -42,15 +30,11 @@ void SoundStream::Shutdown() {
   }
 }
 
-SoundStream::~SoundStream() {
-  Shutdown();
-  if (file_) sf_close(file_);
-  if (fd_ >= 0) ::close(fd_);
-}
+SoundStream::~SoundStream() { Shutdown(); }
 
 int SoundStream::LengthMs() const {
-  if (OpenState() != kOpenReady || sampleRate_ <= 0) return 0;
-  return static_cast<int>(Frames() * 1000 / sampleRate_);
+  if (OpenState() != kOpenReady || !LengthKnown()) return 0;
+  return FramesToMs(Frames(), sampleRate_);
 }
 
 std::string SoundStream::Error() const {
@@ -63,44 +47,27 @@ void SoundStream::SetError(const std::string& text) {
   error_ = text;
 }
 
+std::int64_t SoundStream::ClampFrame(std::int64_t frame) const {
+  frame = std::max<std::int64_t>(frame, 0);
+  return LengthKnown() ? std::min(frame, Frames()) : frame;
+}
+
 int SoundStream::OpenFile() {
-  // One open for both questions: can the file be read at all, and is it audio.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetError("cannot read file \"" + path + "\": " + std::strerror(errno));
-    return kOpenFailed;
+  AudioDecoderOpen opened = OpenAudioDecoder(path);
+  if (opened.state != kOpenReady) {
+    SetError(opened.error);
+    return opened.state;
   }
-  SF_INFO info{};
-  file_ = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
-  if (!file_) {
-    ::close(fd);
-    SetError("not a playable audio file \"" + path + "\": " + sf_strerror(nullptr));
-    return kOpenBadFormat;
-  }
-  fd_ = fd;
-  if (info.samplerate < 1000 || info.samplerate > 384000 || info.channels < 1 ||
-      info.frames <= 0) {
+  AudioDecoder& decoder = *opened.decoder;
+  if (decoder.SampleRate() < 1000 || decoder.SampleRate() > 384000 || decoder.Channels() < 1 ||
+      decoder.Frames() == 0) {
     SetError("no audio in \"" + path + "\"");
-    sf_close(file_);
-    file_ = nullptr;
-    ::close(fd_);
-    fd_ = -1;
     return kOpenBadFormat;
   }
-  sampleRate_ = info.samplerate;
-  fileChannels_ = info.channels;
-  frames_ = info.frames;
-  const int major = info.format & SF_FORMAT_TYPEMASK;
-  isOgg_ = major == SF_FORMAT_OGG;
-  if ((mode & kModeAccurateLength) && major == SF_FORMAT_MPEG) {
-    // Count the frames by decoding the whole file: exact even without a length header.
-    std::vector<float> scratch(kChunkFrames * static_cast<std::size_t>(fileChannels_));
-    std::int64_t counted = 0;
-    sf_count_t got;
-    while ((got = sf_readf_float(file_, scratch.data(), kChunkFrames)) > 0) counted += got;
-    sf_seek(file_, 0, SEEK_SET);
-    if (counted > 0) frames_ = counted;
-  }
+  sampleRate_ = decoder.SampleRate();
+  fileChannels_ = decoder.Channels();
+  frames_ = decoder.Frames();
+  decoder_ = std::move(opened.decoder);
   ring_ = std::make_unique<AudioRingBuffer>(static_cast<std::size_t>(sampleRate_) * kAheadSeconds);
   return kOpenReady;
 }
@@ -128,33 +95,43 @@ void SoundStream::Run(bool openFirst) {
 }
 
 void SoundStream::DecodeLoop() {
+  AudioDecoder& decoder = *decoder_;
   std::vector<float> raw(kChunkFrames * static_cast<std::size_t>(fileChannels_));
   std::vector<float> stereo(kChunkFrames * 2);
   const bool forceMono = (mode & kModeForceMono) != 0;
   std::uint64_t gen = 0;
   bool eof = false;
-  std::int64_t discard = 0;  // frames to drop after a seek that landed early
+  std::int64_t discard = 0;       // frames to drop after a seek that landed early
   std::int64_t filePosition = 0;  // frame of the file the next read returns
+  // The position is a count of decoded frames from the start of the file: only then may the
+  // end it reaches replace the length.
+  bool countedFromStart = true;
   for (;;) {
     const std::uint64_t wanted = releasedGen_.load(std::memory_order_acquire);
     if (wanted != gen) {
       gen = wanted;
-      std::int64_t target = std::clamp<std::int64_t>(seekTarget_.load(), 0, Frames());
-      std::int64_t seekTo = target;
-      if (isOgg_ && Frames() - target < static_cast<std::int64_t>(sampleRate_) * kOggTailMs / 1000)
-        seekTo = std::max<std::int64_t>(0, target - static_cast<std::int64_t>(sampleRate_) * 2);
-      sf_count_t landed = sf_seek(file_, seekTo, SEEK_SET);
+      const std::int64_t target = ClampFrame(seekTarget_.load());
+      std::int64_t base = target;
+      std::int64_t landed = decoder.Seek(target);
       if (landed < 0) {
-        // The decoder cannot seek (damaged file): decode from the start and drop up to there.
-        sf_seek(file_, 0, SEEK_SET);
-        landed = 0;
+        // The decoder cannot move there (damaged file): decode from the start and drop up to
+        // the target.
+        landed = decoder.Seek(0);
       }
-      discard = std::max<std::int64_t>(0, target - landed);
+      if (landed < 0) {
+        // A source that cannot move at all (a pipe) goes on from where it is: forward by
+        // dropping, never back.
+        landed = filePosition;
+        base = std::max(target, filePosition);
+      } else {
+        countedFromStart = landed == 0;
+      }
+      discard = std::max<std::int64_t>(0, base - landed);
       filePosition = landed;
       // The mixer no longer reads this stream (see BeginSeek): drop the old audio here.
       ring_->SkipTo(ring_->WriteIndex());
       eof = false;
-      genBaseFrame_.store(target, std::memory_order_relaxed);
+      genBaseFrame_.store(base, std::memory_order_relaxed);
       genStartIndex_.store(ring_->WriteIndex(), std::memory_order_relaxed);
       producedGen_.store(gen, std::memory_order_release);
       continue;
@@ -170,10 +147,12 @@ void SoundStream::DecodeLoop() {
       std::lock_guard lock(mutex_);
       if (quit_) return;
     }
-    const sf_count_t got = sf_readf_float(file_, raw.data(), kChunkFrames);
+    const std::int64_t got = decoder.Read(raw.data(), kChunkFrames);
     if (got <= 0) {
-      // The real end is known now: it replaces an estimated length.
-      if (filePosition > 0 && filePosition != Frames()) frames_.store(filePosition, std::memory_order_release);
+      // The end is reached. Counted from the start, it is the real length (a header's estimate
+      // gives way to it); after a seek it is not, and the length stays as it was.
+      if ((countedFromStart && filePosition != Frames()) || !LengthKnown())
+        frames_.store(filePosition, std::memory_order_release);
       eof = true;
       eofGenPlusOne_.store(gen + 1, std::memory_order_release);
       continue;
@@ -200,7 +179,7 @@ void SoundStream::DecodeLoop() {
 }
 
 void SoundStream::BeginSeek(std::int64_t frame) {
-  seekTarget_.store(std::clamp<std::int64_t>(frame, 0, Frames()));
+  seekTarget_.store(ClampFrame(frame));
   requestGen_.fetch_add(1, std::memory_order_seq_cst);
 }
 
@@ -266,9 +245,12 @@ std::size_t SoundStream::Read(float* stereoOut, std::size_t frames, PullResult* 
 
 void SoundStream::PublishPlayed(double framesSinceBase) {
   played = framesSinceBase;
-  const std::int64_t pos =
-      std::min<std::int64_t>(Frames(), consumerBase_ + static_cast<std::int64_t>(played));
-  position_.store(pos, std::memory_order_release);
+  position_.store(ClampFrame(consumerBase_ + static_cast<std::int64_t>(played)), std::memory_order_release);
+}
+
+void SoundStream::PublishEnd() {
+  // The decoder stored the length (if it was to change) before it flagged the end.
+  if (LengthKnown()) PublishPlayed(static_cast<double>(Frames() - consumerBase_));
 }
 
 }  // namespace spinwave

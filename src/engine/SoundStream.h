@@ -1,6 +1,6 @@
-// One open audio file of the sound library: a decoder thread reads it with libsndfile into a
-// ring buffer that the mixer drains. Seeks are requested by generation numbers so that the mixer
-// can drop old audio without locking.
+// One open audio file of the sound library: a decoder thread reads it (MP3 with libmpg123, the
+// rest with libsndfile, see AudioDecoder.h) into a ring buffer that the mixer drains. Seeks are
+// requested by generation numbers so that the mixer can drop old audio without locking.
 #pragma once
 
 #include <atomic>
@@ -11,9 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/AudioDecoder.h"
 #include "engine/AudioRingBuffer.h"
-
-typedef struct sf_private_tag SNDFILE;
 
 namespace spinwave {
 
@@ -35,9 +34,12 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   int OpenState() const { return openState_.load(std::memory_order_acquire); }
   // Valid once OpenState() is 0.
   int SampleRate() const { return sampleRate_; }
-  // Length in frames; corrected to the decoded end once the decoder reached it (files whose
-  // header gave only an estimate).
+  // Length in frames, AudioDecoder::kUnknownLength while the decoder cannot tell. Corrected to
+  // the decoded end once the decoder reached it by decoding from the start (never from a seek's
+  // landing, which is the decoder's claim, not a count), or when it was unknown.
   std::int64_t Frames() const { return frames_.load(std::memory_order_acquire); }
+  bool LengthKnown() const { return Frames() != AudioDecoder::kUnknownLength; }
+  // 0 while opening or unknown.
   int LengthMs() const;
   std::string Error() const;
 
@@ -63,6 +65,8 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   std::size_t Read(float* stereo, std::size_t frames, PullResult* result);
   // The mixer's played position, published for PositionFrames().
   void PublishPlayed(double framesSinceBase);
+  // The stream ended: its position is its end.
+  void PublishEnd();
   std::int64_t BaseFrame() const { return consumerBase_; }
 
   const std::string path;
@@ -79,12 +83,13 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   void SetError(const std::string& text);
 
   std::atomic<int> openState_{-2};
+  // Clamps a frame to the stream's range (only from below while the length is unknown).
+  std::int64_t ClampFrame(std::int64_t frame) const;
+
   int sampleRate_ = 0;
   int fileChannels_ = 0;
   std::atomic<std::int64_t> frames_{0};
-  bool isOgg_ = false;
-  SNDFILE* file_ = nullptr;
-  int fd_ = -1;
+  std::unique_ptr<AudioDecoder> decoder_;  // decoder thread only, once open
   std::unique_ptr<AudioRingBuffer> ring_;
 
   mutable std::mutex mutex_;  // guards error_, quit_ and the wake-up (never taken by the mixer)

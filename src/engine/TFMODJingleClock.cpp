@@ -130,10 +130,17 @@ void TFMODJingle::TickEntry(FMOD_File* e) {
       e->State == fsCueStop) {
     if (e->Channel >= 0 && lib->IsPlaying(e->Channel)) {
       if (e->VinylStopping) {
-        const int next = lib->GetFrequency(e->Channel) - e->VinylStep;
-        if (next > 0) {
+        const int current = lib->GetFrequency(e->Channel);
+        const int next = current - e->VinylStep;
+        // The library holds a channel at its lowest frequency (200 Hz): once a step no longer
+        // lowers it, the record has stopped. Waiting for 0 would leave a small step's ramp
+        // running for ever.
+        bool falling = next > 0;
+        if (falling) {
           lib->SetFrequency(e->Channel, next);
-        } else {
+          falling = lib->GetFrequency(e->Channel) < current;
+        }
+        if (!falling) {
           e->VinylStopping = false;
           lib->SetPaused(e->Channel, true);
           lib->Stream_SetTime(e->Stream, e->CuePoint);
@@ -258,8 +265,10 @@ bool TFMODJingle::FadeStep(FMOD_File* e, int scaled) {
   if (e->FadingOut) {
     if (elapsed >= fadeMs) {
       e->FadingOut = false;
-      Pause(e->Index);
-      if (e->VolumeSlider) e->VolumeSlider->SetValue(0);
+      const int index = e->Index;
+      Pause(index);
+      // OnNotifyFileState may have freed the entry.
+      if (StillThere(e, index) && e->VolumeSlider) e->VolumeSlider->SetValue(0);
       return true;
     }
     if (e->FadeStartVolume > 0) {

@@ -135,6 +135,8 @@ void TFMODJingle::Fade(int index) {
   } else {
     if (e->FadeStartVolume == 255) e->FadeStartVolume = 0;
     Pause(index);  // resumes the channel
+    // OnNotifyFileState (fsPlaying) may have freed the entry.
+    if (GetFileEntry(index) != e) return;
     e->FadingIn = true;
   }
   SetFileState(fsFading, e);
@@ -156,8 +158,11 @@ void TFMODJingle::StopClick(TEMButton* sender) {
   FMOD_File* e = sender ? GetFileEntry(sender->Tag()) : nullptr;
   if (!e || e->State != fsPlaying) return;
   if (SoundLib* lib = LibraryOf(e)) lib->SetPaused(e->Channel, true);
+  const int index = e->Index;
   SetFileState(fsCueStop, e);
-  ToCuePoint(e->Index);
+  // OnNotifyFileState may have freed the entry, and with it this component.
+  if (GetFileEntry(index) != e) return;
+  ToCuePoint(index);
 }
 
 void TFMODJingle::FadeClick(TEMButton* sender) {

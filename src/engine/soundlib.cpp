@@ -64,6 +64,10 @@ struct Channel {
   std::atomic<float> levelRight{0};
   std::atomic<std::int64_t> samplePosition{0};
   int serial = 0;
+  // The last stop ran out of time waiting for the mixer's pass (block `stopSeen`): the channel
+  // is not reused before the mixer has left that block.
+  bool unconfirmedStop = false;
+  std::uint64_t stopSeen = 0;
   SoundStream* stream = nullptr;
   SoundSample* sample = nullptr;
 
@@ -121,8 +125,18 @@ struct SoundLib::Impl {
   std::vector<std::unique_ptr<SoundSample>> samples;
   std::vector<std::unique_ptr<SoundDspUnit>> dspUnits;
   std::uint64_t dspCreated = 0;
-  std::array<DspChain, 2> chains;
-  std::atomic<int> chainIndex{0};
+  // The chain the mixer runs: replaced whole, never changed while the mixer may read it.
+  std::atomic<DspChain*> chain_{nullptr};
+  std::unique_ptr<DspChain> ownedChain;
+  // Objects taken away while a mixer pass that may still use them had not ended within the
+  // wait (a stalled plug-in, a stopped device): freed once the mixer is known to have moved on,
+  // or at Close, never under a running mixer.
+  struct Retired {
+    std::uint64_t blocksSeen;
+    std::shared_ptr<void> object;
+  };
+  std::vector<Retired> retired;
+  std::vector<std::pair<std::uint64_t, SoundStream*>> heldSeeks;
 
   // Mixer.
   std::atomic<bool> mixerEnabled{false};  // channels and buffers exist (set by Init, cleared by Close)
@@ -158,16 +172,34 @@ struct SoundLib::Impl {
     return type;
   }
 
+  // True when the mixer is outside the block it was in when `blocks` read `seen`.
+  bool MixerPassed(std::uint64_t seen) const {
+    return !inBlock.load(std::memory_order_seq_cst) || blocks.load(std::memory_order_seq_cst) != seen;
+  }
+
   // Waits until the mixer is outside a block it may have started before the caller's last
-  // change, so that what the caller took away is no longer in use.
-  void WaitMixerPass() {
+  // change, so that what the caller took away is no longer in use. False when the mixer stayed
+  // inside that block for the whole second; `seen` then tells Retire which block it was.
+  bool WaitMixerPass(std::uint64_t* seenOut = nullptr) {
     const std::uint64_t seen = blocks.load(std::memory_order_seq_cst);
-    if (!inBlock.load(std::memory_order_seq_cst)) return;
+    if (seenOut) *seenOut = seen;
     const auto deadline = Clock::now() + std::chrono::seconds(1);
-    while (inBlock.load(std::memory_order_seq_cst) &&
-           blocks.load(std::memory_order_seq_cst) == seen && Clock::now() < deadline) {
+    while (!MixerPassed(seen)) {
+      if (Clock::now() >= deadline) return false;
       std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
+    ReapRetired();
+    ReleaseHeldSeeks();
+    return true;
+  }
+
+  // Keeps `object` until the mixer has left the block it was in at `seen`.
+  void Retire(std::uint64_t seen, std::shared_ptr<void> object) {
+    retired.push_back(Retired{seen, std::move(object)});
+  }
+
+  void ReapRetired() {
+    std::erase_if(retired, [this](const Retired& r) { return MixerPassed(r.blocksSeen); });
   }
 
   // --- Handles -------------------------------------------------------------------------------
@@ -205,14 +237,20 @@ struct SoundLib::Impl {
     return nullptr;
   }
 
-  void StopChannel(Channel* c) {
+  // False when the mixer may still be in a block that plays the channel: its resampler and
+  // buffers must then not be reused yet.
+  bool StopChannel(Channel* c) {
     c->active.store(false, std::memory_order_seq_cst);
     c->inUse.store(false);
-    WaitMixerPass();
+    std::uint64_t seen = 0;
+    const bool passed = WaitMixerPass(&seen);
+    c->unconfirmedStop = !passed;
+    c->stopSeen = seen;
     c->stream = nullptr;
     c->sample = nullptr;
     c->levelLeft.store(0);
     c->levelRight.store(0);
+    return passed;
   }
 
   // Picks the channel for a new sound and makes it ready for set-up; nullptr when none is free.
@@ -220,6 +258,7 @@ struct SoundLib::Impl {
     Channel* c = nullptr;
     if (requested == kFreeChannel) {
       for (auto& candidate : channels) {
+        if (candidate->unconfirmedStop && !MixerPassed(candidate->stopSeen)) continue;
         if (!candidate->inUse.load() || candidate->finished.load()) {
           c = candidate.get();
           break;
@@ -228,8 +267,7 @@ struct SoundLib::Impl {
     } else if (requested >= 0 && static_cast<std::size_t>(requested) < channels.size()) {
       c = channels[static_cast<std::size_t>(requested)].get();
     }
-    if (!c) return nullptr;
-    StopChannel(c);
+    if (!c || !StopChannel(c)) return nullptr;
     if (!c->src) {
       int error = 0;
       c->src = src_new(SRC_SINC_FASTEST, 2, &error);
@@ -246,15 +284,35 @@ struct SoundLib::Impl {
     return c;
   }
 
+  // The decoder drops the old audio only once the mixer is known not to be reading it; a seek
+  // whose wait ran out is released at a later pass.
   void Seek(SoundStream* s, std::int64_t frame) {
     s->BeginSeek(frame);
-    WaitMixerPass();
-    s->ReleaseSeek();
+    std::uint64_t seen = 0;
+    if (WaitMixerPass(&seen)) {
+      s->ReleaseSeek();
+    } else {
+      heldSeeks.emplace_back(seen, s);
+    }
   }
 
-  void RebuildDspChain() {
-    const int next = 1 - chainIndex.load();
-    DspChain& chain = chains[static_cast<std::size_t>(next)];
+  void ReleaseHeldSeeks() {
+    std::erase_if(heldSeeks, [this](const std::pair<std::uint64_t, SoundStream*>& held) {
+      if (!MixerPassed(held.first)) return false;
+      held.second->ReleaseSeek();
+      return true;
+    });
+  }
+
+  void ForgetHeldSeeks(const SoundStream* s) {
+    std::erase_if(heldSeeks, [s](const auto& held) { return held.second == s; });
+  }
+
+  // Builds the chain of the current units in running order and hands it to the mixer. False
+  // when the mixer did not leave the block (`seen`) that may still run the old chain.
+  bool RebuildDspChain(std::uint64_t* seenOut = nullptr) {
+    auto next = std::make_unique<DspChain>();
+    DspChain& chain = *next;
     std::vector<SoundDspUnit*> order;
     for (auto& u : dspUnits) order.push_back(u.get());
     std::stable_sort(order.begin(), order.end(), [](SoundDspUnit* a, SoundDspUnit* b) {
@@ -262,8 +320,13 @@ struct SoundLib::Impl {
     });
     chain.count = static_cast<int>(std::min<std::size_t>(order.size(), kMaxDspUnits));
     for (int i = 0; i < chain.count; ++i) chain.units[static_cast<std::size_t>(i)] = order[static_cast<std::size_t>(i)];
-    chainIndex.store(next, std::memory_order_seq_cst);
-    WaitMixerPass();
+    chain_.store(next.get(), std::memory_order_seq_cst);
+    std::swap(ownedChain, next);
+    std::uint64_t seen = 0;
+    const bool passed = WaitMixerPass(&seen);
+    if (!passed) Retire(seen, std::shared_ptr<DspChain>(std::move(next)));  // the old chain
+    if (seenOut) *seenOut = seen;
+    return passed;
   }
 
   // --- Mixer (never blocks, allocates or locks) ------------------------------------------------
@@ -320,7 +383,7 @@ struct SoundLib::Impl {
     }
     s.PublishPlayed(s.played + static_cast<double>(produced) * frequency / mixRate);
     if (ended) {
-      s.PublishPlayed(static_cast<double>(s.Frames() - s.BaseFrame()));
+      s.PublishEnd();
       c.finished.store(true, std::memory_order_release);
     }
     return produced;
@@ -434,8 +497,9 @@ struct SoundLib::Impl {
           static_cast<std::int16_t>(std::lrint(Clip(accumulator[static_cast<std::size_t>(i)]) * 32767.0f));
     }
     const std::int16_t* result = mixed.data();
-    const DspChain& chain = chains[static_cast<std::size_t>(chainIndex.load(std::memory_order_seq_cst))];
-    if (chain.count > 0) {
+    const DspChain* running = chain_.load(std::memory_order_seq_cst);
+    if (running && running->count > 0) {
+      const DspChain& chain = *running;
       std::memcpy(original.data(), mixed.data(), static_cast<std::size_t>(frames) * 2 * sizeof(std::int16_t));
       void* buffer = mixed.data();
       for (int i = 0; i < chain.count; ++i) {
@@ -533,11 +597,23 @@ struct SoundLib::Impl {
       c->active.store(false);
       c->inUse.store(false);
     }
-    WaitMixerPass();
-    chains[0].count = 0;
-    chains[1].count = 0;
-    dspUnits.clear();
+    chain_.store(nullptr, std::memory_order_seq_cst);
+    heldSeeks.clear();
     for (auto& s : streams) s->Shutdown();
+    // The output is stopped, so no mixer runs but a caller of Update still inside its block.
+    // Should one be stuck there, everything it may touch stays until it has left.
+    std::uint64_t seen = 0;
+    if (WaitMixerPass(&seen)) {
+      retired.clear();
+    } else {
+      Retire(seen, std::shared_ptr<DspChain>(std::move(ownedChain)));
+      for (auto& u : dspUnits) Retire(seen, std::shared_ptr<SoundDspUnit>(std::move(u)));
+      for (auto& st : streams) Retire(seen, std::move(st));
+      for (auto& smp : samples) Retire(seen, std::shared_ptr<SoundSample>(std::move(smp)));
+      for (auto& c : channels) Retire(seen, std::shared_ptr<Channel>(std::move(c)));
+    }
+    ownedChain.reset();
+    dspUnits.clear();
     streams.clear();
     samples.clear();
     channels.clear();
@@ -802,7 +878,7 @@ bool SoundLib::Stream_SetTime(SoundStream* stream, int ms) {
   std::lock_guard lock(impl_->mutex);
   SoundStream* s = impl_->FindStream(stream);
   if (!s || s->OpenState() != kOpenReady) return false;
-  impl_->Seek(s, static_cast<std::int64_t>(std::max(ms, 0)) * s->SampleRate() / 1000);
+  impl_->Seek(s, MsToFrames(ms, s->SampleRate()));
   return true;
 }
 
@@ -810,7 +886,7 @@ int SoundLib::Stream_GetTime(SoundStream* stream) {
   std::lock_guard lock(impl_->mutex);
   SoundStream* s = impl_->FindStream(stream);
   if (!s || s->OpenState() != kOpenReady) return 0;
-  return static_cast<int>(s->PositionFrames() * 1000 / s->SampleRate());
+  return FramesToMs(s->PositionFrames(), s->SampleRate());
 }
 
 bool SoundLib::Stream_Stop(SoundStream* stream) {
@@ -827,11 +903,20 @@ bool SoundLib::Stream_Close(SoundStream* stream) {
   Impl& m = *impl_;
   SoundStream* s = m.FindStream(stream);
   if (!s) return false;
-  if (Channel* c = m.ChannelOfStream(s)) m.StopChannel(c);
-  m.WaitMixerPass();
+  bool passed;
+  std::uint64_t seen = 0;
+  if (Channel* c = m.ChannelOfStream(s)) {
+    passed = m.StopChannel(c);
+    seen = c->stopSeen;
+  } else {
+    passed = m.WaitMixerPass(&seen);
+  }
+  m.ForgetHeldSeeks(s);
   auto owned = std::find_if(m.streams.begin(), m.streams.end(),
                             [s](const auto& p) { return p.get() == s; });
   (*owned)->Shutdown();  // never waits for a file that does not answer
+  // A mixer still inside the block that read the stream keeps it until that block is over.
+  if (!passed) m.Retire(seen, std::move(*owned));
   m.streams.erase(owned);
   return true;
 }
@@ -840,7 +925,7 @@ int SoundLib::Stream_GetBufferedMs(SoundStream* stream) {
   std::lock_guard lock(impl_->mutex);
   SoundStream* s = impl_->FindStream(stream);
   if (!s || s->OpenState() != kOpenReady) return 0;
-  return static_cast<int>(static_cast<std::int64_t>(s->BufferedFrames()) * 1000 / s->SampleRate());
+  return FramesToMs(static_cast<std::int64_t>(s->BufferedFrames()), s->SampleRate());
 }
 
 bool SoundLib::WaitForDecoders(int timeoutMs) {
@@ -993,11 +1078,13 @@ void SoundLib::DSP_Free(SoundDspUnit* unit) {
   u->active.store(false, std::memory_order_seq_cst);
   auto owned = std::find_if(m.dspUnits.begin(), m.dspUnits.end(),
                             [u](const auto& p) { return p.get() == u; });
-  std::unique_ptr<SoundDspUnit> doomed = std::move(*owned);
+  std::shared_ptr<SoundDspUnit> doomed(std::move(*owned));
   m.dspUnits.erase(owned);
-  m.RebuildDspChain();  // waits until the mixer no longer sees the unit
-  // The other chain buffer may still list it: rebuild it too.
-  m.RebuildDspChain();
+  // Once the mixer has left the block that may run the old chain, nothing calls the unit. A
+  // mixer stuck in that block (a plug-in that does not return, a device that stopped calling
+  // back) would still call it: then it is kept until that block is over, never freed under it.
+  std::uint64_t seen = 0;
+  if (!m.RebuildDspChain(&seen)) m.Retire(seen, std::move(doomed));
 }
 
 // --- Samples and recording -------------------------------------------------------------------
@@ -1081,11 +1168,19 @@ void SoundLib::Sample_Free(SoundSample* sample) {
   SoundSample* s = m.FindSample(sample);
   if (!s) return;
   if (m.recordSample == s) m.StopRecordingLocked();
-  for (auto& c : m.channels)
-    if (c->inUse.load() && c->sample == s) m.StopChannel(c.get());
-  m.WaitMixerPass();
-  m.samples.erase(std::find_if(m.samples.begin(), m.samples.end(),
-                               [s](const auto& owned) { return owned.get() == s; }));
+  bool passed = true;
+  std::uint64_t seen = 0;
+  for (auto& c : m.channels) {
+    if (c->inUse.load() && c->sample == s && !m.StopChannel(c.get())) {
+      passed = false;
+      seen = c->stopSeen;
+    }
+  }
+  if (passed) passed = m.WaitMixerPass(&seen);
+  auto owned = std::find_if(m.samples.begin(), m.samples.end(),
+                            [s](const auto& p) { return p.get() == s; });
+  if (!passed) m.Retire(seen, std::shared_ptr<SoundSample>(std::move(*owned)));
+  m.samples.erase(owned);
 }
 
 bool SoundLib::Record_StartSample(SoundSample* sample, bool loop) {

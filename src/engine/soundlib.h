@@ -1,4 +1,5 @@
-// Spinwave's sound library: streams decoded by libsndfile, channels mixed at the mix rate
+// Spinwave's sound library: streams decoded by libmpg123 (MP3) and libsndfile (WAV, Ogg),
+// channels mixed at the mix rate
 // (44100 Hz stereo), playback rate through libsamplerate, DSP units, PortAudio output and
 // recording. Each deck component owns one instance; the instance's name ("fmod.dll", "fmod2.dll",
 // ...) appears in its error texts and diagnostics.
@@ -49,7 +50,8 @@ inline constexpr unsigned kModeUnsigned = 0x00000080;
 inline constexpr unsigned kModeSigned = 0x00000100;
 inline constexpr unsigned kModeHw3D = 0x00001000;
 inline constexpr unsigned kMode2D = 0x00002000;            // software 2D mixing
-inline constexpr unsigned kModeAccurateLength = 0x00020000;  // exact length of MPEG files
+// Exact length of MPEG files. Accepted; every MP3 gets its exact length from a frame scan.
+inline constexpr unsigned kModeAccurateLength = 0x00020000;
 inline constexpr unsigned kModeForceMono = 0x00040000;     // decode to mono (played on both sides)
 inline constexpr unsigned kModeHw2D = 0x00080000;          // hardware 2D mixing (mixed like 2D)
 inline constexpr unsigned kModeNonBlocking = 0x01000000;   // open finishes on the decoder thread
@@ -164,7 +166,8 @@ class SoundLib {
   int Stream_GetTime(SoundStream* stream);
   // Stops the stream's channel and rewinds the stream to its start.
   bool Stream_Stop(SoundStream* stream);
-  // Stops and frees the stream; true when done (false for an unknown handle).
+  // Stops and frees the stream; true when done (false for an unknown handle). Should the mixer
+  // be stuck inside a block for more than a second, the stream is kept until it has left.
   bool Stream_Close(SoundStream* stream);
   // Milliseconds of decoded audio waiting in the stream's buffer (diagnostics, tests).
   int Stream_GetBufferedMs(SoundStream* stream);
@@ -199,7 +202,9 @@ class SoundLib {
   SoundDspUnit* DSP_Create(SoundDspCallback callback, int priority, void* param);
   bool DSP_SetActive(SoundDspUnit* unit, bool active);
   bool DSP_GetActive(SoundDspUnit* unit);
-  // Frees the unit; once this returns the callback is not running and is never called again.
+  // Frees the unit; once this returns no later mixer block calls it. A mixer stuck inside the
+  // callback for more than a second (a plug-in that does not return) does not freeze the
+  // caller: the unit is then kept, and freed once the mixer has left that block or at Close.
   void DSP_Free(SoundDspUnit* unit);
 
   // --- Samples and recording -------------------------------------------------------------------

@@ -24,6 +24,37 @@ constexpr int32_t kMpeg2Layer1[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 
 constexpr int32_t kMpeg2Layer23[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, -1};
 
 constexpr uint32_t kSyncMask = 0xFFE00000u;
+// The fields every frame of one stream shares: sync, version, layer and sample rate.
+constexpr uint32_t kStreamMask = 0xFFFE0C00u;
+
+ENMPEGVER VersionOf(MP3FRAMEHEADER h) {
+  static constexpr ENMPEGVER versions[4] = {MPEGVER_25, MPEGVER_NA, MPEGVER_2, MPEGVER_1};
+  return versions[(h >> 19) & 3u];
+}
+
+int32_t LayerOf(MP3FRAMEHEADER h) {
+  static constexpr int32_t layers[4] = {0, 3, 2, 1};
+  return layers[(h >> 17) & 3u];
+}
+
+// A frame header with no reserved field: a reserved version, layer or sample rate or the bad
+// bit-rate index is no frame (two bytes of an ID3 tag, a picture or junk that look like a sync).
+bool IsValidHeader(MP3FRAMEHEADER h) {
+  return (h & kSyncMask) == kSyncMask && ((h >> 19) & 3u) != 1 && ((h >> 17) & 3u) != 0 &&
+         ((h >> 12) & 15u) != 15 && ((h >> 10) & 3u) != 3;
+}
+
+// Bytes of the ID3v2 tag at the start of the file (header, body and footer), 0 without one.
+int64_t LeadingId3v2Size(MP3FileReader& file) {
+  unsigned char b[10];
+  const size_t got = file.Read(b, sizeof(b));
+  file.Seek(-int64_t(got));
+  if (got < 10 || std::memcmp(b, "ID3", 3) != 0 || b[3] == 0xFF || b[4] == 0xFF) return 0;
+  if ((b[6] | b[7] | b[8] | b[9]) & 0x80) return 0;  // the size is "synchsafe": 7 bits a byte
+  int64_t size = 10 + ((int64_t(b[6]) << 21) | (int64_t(b[7]) << 14) | (int64_t(b[8]) << 7) | b[9]);
+  if (b[3] >= 4 && (b[5] & 0x10)) size += 10;  // footer
+  return size <= file.Size() ? size : 0;
+}
 
 bool HasMp3Extension(const std::string& name) {
   size_t slash = name.find_last_of('/');
@@ -142,6 +173,32 @@ int32_t TEMMP3Info::FrameLength(ENMPEGVER version, int32_t layer, int32_t bitRat
   return padding;
 }
 
+namespace {
+
+// True when the frame `header` (just read, the reader right after it) is followed by a frame of
+// the same stream, or by the end of the file. Leaves the reader where it was.
+bool NextHeaderAgrees(MP3FileReader& file, MP3FRAMEHEADER header) {
+  const ENMPEGVER version = VersionOf(header);
+  const int32_t layer = LayerOf(header);
+  const int32_t bitRate = TEMMP3Info::BitRateFor(version, layer, (header >> 12) & 15u);
+  const int32_t length = TEMMP3Info::FrameLength(
+      version, layer, bitRate, TEMMP3Info::SampleRateFor(version, (header >> 10) & 3u), int((header >> 9) & 1u));
+  // A free-format frame does not say where the next one starts.
+  if (bitRate <= 0 || length < 4) return true;
+  file.Seek(length - 4);
+  unsigned char next[4];
+  const size_t got = file.Read(next, 4);
+  file.Seek(-(int64_t(length - 4) + int64_t(got)));
+  // The last frame of a file (whole or cut short) has no next one to agree.
+  if (got < 4) return true;
+  TEMMP3Info::ChangeEndian(next);
+  MP3FRAMEHEADER nextHeader;
+  std::memcpy(&nextHeader, next, 4);
+  return IsValidHeader(nextHeader) && (nextHeader & kStreamMask) == (header & kStreamMask);
+}
+
+}  // namespace
+
 bool TEMMP3Info::GetNextFrameHeader(MP3FileReader& file, MP3FRAMEHEADER* header, int skip) {
   if (skip > 0) file.Seek(skip);
   unsigned char bytes[4];
@@ -158,7 +215,7 @@ bool TEMMP3Info::GetNextFrameHeader(MP3FileReader& file, MP3FRAMEHEADER* header,
     // A short read ends the search without a header: the value left from an earlier frame must
     // not count as a new one (it would repeat at the end of the file for ever).
     if (got < 4) return false;
-    if ((*header & kSyncMask) == kSyncMask) {
+    if (IsValidHeader(*header) && NextHeaderAgrees(file, *header)) {
       found = true;
       break;
     }
@@ -174,7 +231,12 @@ bool TEMMP3Info::GetInfo(const std::string& fileName) {
   if (!file.Open(fileName)) return false;
 
   fileSize_ = file.Size();
-  scanPos_ = 0;
+  // A leading ID3v2 tag is skipped whole: a picture inside it is full of bytes that look like a
+  // frame sync, and a large one would use up the search before the first frame.
+  scanPos_ = LeadingId3v2Size(file);
+  file.Seek(scanPos_);
+  // The audio is what follows the tag: the fast mode extrapolates over that.
+  const int64_t audioBytes = fileSize_ - scanPos_;
   frames_ = 0;
   double totalTime = 0.0;
   int64_t bitRateSum = 0;
@@ -184,10 +246,8 @@ bool TEMMP3Info::GetInfo(const std::string& fileName) {
 
   while (GetNextFrameHeader(file, &header, skip)) {
     if (frames_ == 0) {
-      static constexpr ENMPEGVER versions[4] = {MPEGVER_25, MPEGVER_NA, MPEGVER_2, MPEGVER_1};
-      static constexpr int32_t layers[4] = {0, 3, 2, 1};
-      version_ = versions[(header >> 19) & 3u];
-      layer_ = layers[(header >> 17) & 3u];
+      version_ = VersionOf(header);
+      layer_ = LayerOf(header);
       hasCRC_ = ((header >> 16) & 1u) == 0;
     }
     const int32_t b = BitRateFor(version_, layer_, (header >> 12) & 15u);
@@ -214,7 +274,7 @@ bool TEMMP3Info::GetInfo(const std::string& fileName) {
       if (g > 0) {
         const double factor = layer_ == 1 ? 48.0 : (layer_ == 3 && version_ != MPEGVER_1) ? 72.0 : 144.0;
         const double estimatedLength = double(g) * 1000.0 / double(sampleRate_) * factor;
-        const double estimated = double(fileSize_) / estimatedLength;
+        const double estimated = double(audioBytes) / estimatedLength;
         frames_ = estimated >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(estimated);
         totalTime = double(frames_) * averageFrameTime;
       }

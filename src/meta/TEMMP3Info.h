@@ -1,7 +1,8 @@
 // Reads the MPEG audio frame headers of an MP3 file and reports version, layer, sample rate,
 // channel mode, flags, frame count, bit rate and duration. Plain file reads, no decoder, no tag
-// or VBR-header parsing. Fast mode reads two frames and extrapolates over the file size; exact
-// mode (ExactSearch) walks every frame, so variable-bit-rate files get their true length.
+// or VBR-header parsing: a leading ID3v2 tag is only skipped by its size. Fast mode reads two
+// frames and extrapolates over the bytes after that tag; exact mode (ExactSearch) walks every
+// frame, so variable-bit-rate files get their true length.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +34,10 @@ class TEMMP3Info {
   bool GetInfo(const std::string& fileName);
 
   // From the reader's current position: skips `skip` bytes when positive, then searches for the
-  // next frame sync (at most 40,001 start positions). True when a header with all eleven sync
-  // bits was found; `header` then holds it.
+  // next frame header (at most 40,001 start positions). A sync counts only as a valid header
+  // (no reserved version, layer, bit rate or sample rate) whose next frame, where the file goes
+  // on, starts with a valid header of the same version, layer and sample rate; otherwise the
+  // search goes on. True when found; `header` then holds it.
   bool GetNextFrameHeader(MP3FileReader& file, MP3FRAMEHEADER* header, int skip);
 
   // Reverses the 4 bytes at `header` in place; nothing for a null pointer.

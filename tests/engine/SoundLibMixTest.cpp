@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
 #include <cmath>
 #include <vector>
 
@@ -316,6 +320,98 @@ TEST_F(SoundLibMixTest, UpdateAdvancesExactlyByItsMilliseconds) {
   EXPECT_EQ(lib.Stream_GetTime(stream), 3000);
   EXPECT_EQ(lib.GetUnderruns(), 0);
   EXPECT_GE(lib.GetCPUUsage(), 0.0f);
+}
+
+}  // namespace
+}  // namespace spinwave
+
+namespace spinwave {
+namespace {
+
+// A DSP plug-in that stops returning (or a device that stops calling back) keeps the mixer
+// inside one block. Freeing a unit or a stream gives up waiting after a second, as it must not
+// freeze the console, but what the stuck block may still use stays alive until it is over.
+class SoundLibStalledMixerTest : public SoundLibMixTest {
+ protected:
+  struct Stall {
+    std::atomic<bool> inside{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> freed{false};
+  };
+  // Sets `freed` when the unit's callback (which holds it) is destroyed.
+  struct FreedMark {
+    std::shared_ptr<Stall> stall;
+    ~FreedMark() { stall->freed = true; }
+  };
+
+  SoundDspUnit* StallingUnit() {
+    auto mark = std::make_shared<FreedMark>();
+    mark->stall = stall;
+    SoundDspUnit* unit = lib.DSP_Create(
+        [mark](void*, void* buffer, int, void*) -> void* {
+          mark->stall->inside = true;
+          while (!mark->stall->release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          // Still running after the control side gave up: everything it holds must be alive.
+          mark->stall->inside = false;
+          return buffer;
+        },
+        302, nullptr);
+    lib.DSP_SetActive(unit, true);
+    return unit;
+  }
+
+  void StartStuckMixer() {
+    mixer = std::thread([this] { lib.Update(10); });
+    for (int i = 0; i < 5000 && !stall->inside; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(stall->inside);
+  }
+
+  void TearDown() override {
+    stall->release = true;
+    if (mixer.joinable()) mixer.join();
+  }
+
+  static long OpenDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+  }
+
+  std::shared_ptr<Stall> stall = std::make_shared<Stall>();
+  std::thread mixer;
+};
+
+TEST_F(SoundLibStalledMixerTest, AUnitIsKeptUntilTheStuckBlockIsOver) {
+  SoundDspUnit* unit = StallingUnit();
+  StartStuckMixer();
+  const auto started = std::chrono::steady_clock::now();
+  lib.DSP_Free(unit);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900)) << "it waited";
+  EXPECT_FALSE(lib.DSP_GetActive(unit)) << "the handle is gone";
+  EXPECT_FALSE(stall->freed) << "freed under the mixer that runs it";
+  stall->release = true;
+  mixer.join();
+  EXPECT_FALSE(stall->inside);
+  // The next wait for the mixer (here: creating another unit) finds it idle and frees it.
+  lib.DSP_Create([](void*, void* buffer, int, void*) -> void* { return buffer; }, 1, nullptr);
+  EXPECT_TRUE(stall->freed);
+}
+
+TEST_F(SoundLibStalledMixerTest, AStreamClosedMeanwhileIsFreedWhenTheOutputCloses) {
+  ToneSpec spec;
+  spec.durationMs = 3000;
+  const long before = OpenDescriptors();
+  SoundStream* stream = nullptr;
+  ASSERT_GE(PlayTone("stalled", spec, &stream), 0);
+  lib.WaitForDecoders(5000);
+  StallingUnit();
+  StartStuckMixer();
+  EXPECT_TRUE(lib.Stream_Close(stream));
+  EXPECT_EQ(lib.Stream_GetLengthMs(stream), 0) << "the handle is gone";
+  EXPECT_GT(OpenDescriptors(), before) << "the file is still open: the stream was not freed";
+  stall->release = true;
+  mixer.join();
+  lib.Close();
+  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_TRUE(stall->freed);
 }
 
 }  // namespace

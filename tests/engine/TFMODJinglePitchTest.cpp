@@ -311,6 +311,71 @@ TEST_F(DeckPitchTest, VinylStopEndsPausedAtTheCuePointWithPitchBack) {
   EXPECT_NEAR(e->LastTime, 104, 10);
 }
 
+// The library holds a channel at 200 Hz at least: a step below 200 Hz never reaches 0, and the
+// ramp must end where the frequency stops falling instead of braking for ever.
+TEST_F(DeckPitchTest, VinylStopWithAStepBelowTheLowestFrequencyEnds) {
+  for (int step : {1000, 199, 150, 100}) {
+    SCOPED_TRACE(step);
+    ASSERT_GT(deck_->OpenFile(Tone("small", 10000), entry_), 0);
+    ASSERT_TRUE(deck_->Play(entry_));
+    Run(200);
+    FMOD_File* e = deck_->GetFileEntry(entry_);
+    deck_->VinylStop(step, entry_);
+    const int maxTicks = (44100 - 200) / step + 2;
+    const int took = RunUntil([&] { return !e->VinylStopping; }, maxTicks * 10 + 10);
+    ASSERT_GE(took, 0) << "the ramp never ended";
+    EXPECT_LE(took / 10, maxTicks);
+    EXPECT_GE(took / 10, 44100 / step - 1);
+    EXPECT_TRUE(deck_->Library()->GetPaused(e->Channel));
+    EXPECT_EQ(deck_->Library()->Stream_GetTime(e->Stream), 0) << "back at the cue point";
+    EXPECT_EQ(deck_->Library()->GetFrequency(e->Channel), 44100) << "the slider's pitch again";
+    EXPECT_EQ(deck_->GetFileState(entry_), fsCueStop);
+  }
+}
+
+// The console ejects decks (and tears components down) from inside OnNotifyFileState. The
+// operations that raise it part way must not use the entry afterwards.
+TEST_F(DeckPitchTest, AStateHandlerMayFreeTheEntryInsideFadesAndTheStopClick) {
+  enum class Path { FadeOutEnd, FadeInStart, StopClick };
+  const struct {
+    const char* name;
+    Path path;
+    TFileState freesAt;
+  } cases[] = {{"fade out reaching its end", Path::FadeOutEnd, fsPaused},
+               {"fade in from a paused deck", Path::FadeInStart, fsPlaying},
+               {"stop click", Path::StopClick, fsCueStop}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<TFMODJingle> doomed = MakeDeck(QStringLiteral("Player2"), "fmod2.dll");
+    DeckControls controls(form_.get());
+    const int entry = controls.AddTo(*doomed);
+    ASSERT_GT(doomed->OpenFile(Tone("doomed", 5000), entry), 0);
+    ASSERT_TRUE(doomed->Play(entry));
+    SoundLib* lib = doomed->Library();
+    auto run = [&](int ms) {
+      for (int t = 0; t < ms && doomed; t += 10) {
+        lib->WaitForDecoders(5000);
+        lib->Update(10);
+        TFMODJingle::NotifyTimerTime();
+      }
+    };
+    run(300);
+    doomed->SetFadeTime(1, entry);
+    if (c.path == Path::FadeInStart) doomed->Pause(entry);
+    doomed->OnNotifyFileState = [&](FMOD_File*, TFileState state, int) {
+      if (state == c.freesAt) doomed.reset();
+    };
+    if (c.path == Path::StopClick) {
+      controls.stop->OnClick(controls.stop);
+    } else {
+      doomed->Fade(entry);
+    }
+    run(1500);
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_EQ(TFMODJingle::GetFileEntry(entry), nullptr);
+  }
+}
+
 TEST_F(DeckPitchTest, VinylStopOnADeckThatDoesNotPlayDoesNothing) {
   ASSERT_GT(deck_->OpenFile(Tone("still", 2000), entry_), 0);
   deck_->VinylStop(250, entry_);

@@ -11,8 +11,12 @@
 #include <vector>
 
 #include "app/ConsoleCore.h"
+#include "app/DeckControlSet.h"
+#include "controls/TEMSlider.h"
 #include "core/AtomicFile.h"
 #include "engine/DeckPort.h"
+#include "engine/TFMODJingle.h"
+#include "engine/soundlib.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
 #include "playlist/PlaylistModel.h"
@@ -44,6 +48,8 @@ std::string ClockText(long long ms, bool withMs) {
 // Rows that got the playlist's default segue while reading carry this value; they take the
 // render's segue afterwards.
 constexpr int kNoSegueSeconds = -1;
+
+constexpr int kSettleEveryBlocks = 150;
 
 class SoundFileOut {
  public:
@@ -149,7 +155,17 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
   ConsoleCoreOptions coreOptions;
   coreOptions.nonRealtime = true;
   ConsoleCore core({}, "spinwave2.ini", coreOptions);
-  core.Activate();
+  // The decks' volume sliders, never shown: the deck engine applies the crossfader's gain
+  // through a deck's volume slider, so a deck without one would ignore the crossfade. Both
+  // stand at full volume, as a show is mixed.
+  TEMSlider volume1, volume2;
+  DeckControlSet deck1, deck2;
+  for (auto [slider, set] : {std::pair{&volume1, &deck1}, std::pair{&volume2, &deck2}}) {
+    slider->SetRange(0, 255);
+    slider->SetValue(255);
+    set->volumeSlider = slider;
+  }
+  core.Activate(&deck1, &deck2);
   // A render is no airplay: no play counts, no list that starts again, no row taken away.
   OptionsStore& options = core.Options();
   options.SetBool("RepeatPl", false);
@@ -190,8 +206,8 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
   bool started = false;
   // The decoders run 4 s ahead of the mixer. Waiting for them to fill up before every 10 ms
   // block would hand over between threads a hundred times per second of audio; once every
-  // half second, and at every change of a deck (a new file opens, a deck starts), is enough to
-  // keep every block fed.
+  // 1.5 s (at most 2.25 s of a file at the fastest pitch), and at every change of a deck (a
+  // new file opens, a deck starts), keeps every block fed.
   bool settleNext = true;
   int blocksSinceSettle = 0;
   const int rate = core.MixRate();
@@ -231,7 +247,7 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
       *error = QStringLiteral("No track of %1 could be played").arg(request.playlist);
       return false;
     }
-    const bool settle = settleNext || ++blocksSinceSettle >= 50;
+    const bool settle = settleNext || ++blocksSinceSettle >= kSettleEveryBlocks;
     if (settle) {
       settleNext = false;
       blocksSinceSettle = 0;
@@ -265,6 +281,9 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
   if (progress && lastShown >= 0) std::fprintf(progress, "\n");
   if (!out.Finish(error)) return false;
   summary.audioMs = writtenFrames * 1000 / rate;
+  summary.underruns = core.Player1().Library()->GetUnderruns();
+  if (&core.Player2() != &core.Player1())
+    summary.underruns += core.Player2().Library()->GetUnderruns();
   summary.seconds = wall.elapsed() / 1000.0;
   return true;
 }
@@ -286,6 +305,9 @@ int RenderCommand::Main(const QStringList& arguments, std::FILE* err) {
                summary.tracks, ClockText(summary.audioMs, true).c_str(), summary.seconds,
                summary.audioMs / 1000.0 / std::max(0.001, summary.seconds),
                qUtf8Printable(request.out));
+  if (summary.underruns > 0)
+    std::fprintf(err, "Warning: %lld blocks of the mix found a track not decoded in time and "
+                      "hold silence\n", summary.underruns);
   return 0;
 }
 

@@ -30,6 +30,7 @@ struct RenderSummary {
   long long audioMs = 0;      // length of the written mix
   double seconds = 0;         // wall time taken
   std::string trackStarts;    // one line per track: "m:ss.mmm  Artist - Title"
+  long long underruns = 0;    // blocks a decoder could not feed in time (silence in the mix)
 };
 
 class RenderCommand {

@@ -2,6 +2,8 @@
 // tracks' lengths less each change's overlap, and its tones come in the playlist's order.
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <QDir>
@@ -32,6 +34,14 @@ class RenderTest : public ConsoleTest {
     sf_close(f);
     *rate = info.samplerate;
     return samples;
+  }
+  // `ms` milliseconds of the mix from `atMs` on.
+  static std::vector<short> Part(const std::vector<short>& mix, int atMs, int ms) {
+    const size_t from = static_cast<size_t>(atMs) * 441 / 10 * 2;
+    const size_t to = std::min(mix.size(), from + static_cast<size_t>(ms) * 441 / 10 * 2);
+    if (from >= to) return {};
+    return std::vector<short>(mix.begin() + static_cast<long>(from),
+                              mix.begin() + static_cast<long>(to));
   }
   // The pitch heard from `atMs` for 200 ms.
   static double PitchAt(const std::vector<short>& mix, int atMs) {
@@ -79,7 +89,46 @@ TEST_F(RenderTest, ThreeTracksInOrderWithTheSegueOverlaps) {
     EXPECT_NE(said.find("0:03.900  b"), std::string::npos) << said;
     EXPECT_NE(said.find("0:08.800  c"), std::string::npos) << said;
     EXPECT_NE(said.find("Rendered 3 tracks, 0:13."), std::string::npos) << said;
+    EXPECT_EQ(said.find("Warning"), std::string::npos) << said;
   }
+}
+
+// The one long track: 200 s (silent, mono at 22 kHz to keep the file small) with a segue of
+// 8 s. The next track is heard from 191.9 s on, rises through the crossfade for 8 s and then
+// plays alone at full gain.
+TEST_F(RenderTest, LongTrackChangesAtItsSeguePoint) {
+  ToneSpec quiet;
+  quiet.durationMs = 200000;
+  quiet.sampleRate = 22050;
+  quiet.channels = 1;
+  quiet.amplitude = 0;
+  const std::string first = dir.File("first.wav");
+  ASSERT_TRUE(WriteTone(first, AudioFormat::Wav, quiet));
+  const std::string list = M3U("long.m3u", {first, Tone("next", 12000, 1000)});
+  const std::string out = dir.File("long.wav");
+  std::string said;
+  ASSERT_EQ(Run({QString::fromStdString(list), "--out", QString::fromStdString(out), "--segue",
+                 "8"},
+                &said),
+            0)
+      << said;
+  int rate = 0;
+  const std::vector<short> mix = ReadSound(out, &rate);
+  EXPECT_NEAR(mix.size() / 2 * 1000.0 / rate, 200000 + 12000 - 8100, 20);
+  // The start is measured at the deck clock's resolution: the 10 ms block the sound begins in.
+  const double onset = 185000 + FirstOnsetMs(Part(mix, 185000, 10000), 0.01);
+  EXPECT_NEAR(std::floor(onset / 10) * 10, 191900, 10) << said;
+  EXPECT_NE(said.find("3:11.900  next.wav"), std::string::npos) << said;
+  // The crossfader's value v (30 + 138 per 8 s) is deck 2's gain in per cent, held at 100:
+  // 47 % one second in, 64.5 % two seconds in, full from about 4.1 s on.
+  const double full = 0.5 / std::sqrt(2.0);
+  struct Point {
+    int atMs;
+    double gain;
+  };
+  for (const Point& p : {Point{192900, 0.4725}, Point{193900, 0.645}, Point{197000, 1.0},
+                         Point{201000, 1.0}})
+    EXPECT_NEAR(Rms(Part(mix, p.atMs, 20), 0) / full, p.gain, 0.03) << p.atMs;
 }
 
 TEST_F(RenderTest, BadInputOrOutputFailsAndLeavesNoFile) {

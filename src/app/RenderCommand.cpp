@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -50,12 +52,39 @@ std::string ClockText(long long ms, bool withMs) {
 constexpr int kNoSegueSeconds = -1;
 
 constexpr int kSettleEveryBlocks = 150;
+constexpr long long kStallMs = 10000;
+
+// The length the show will have: every track, less each change's overlap (the segue and the
+// 100 ms by which the next track starts early; a segue within 1 s of the length counts as 0).
+long long ExpectedShowMs(const PlaylistModel& list) {
+  long long ms = 0;
+  for (int r = 1; r < list.RowCount(); ++r) {
+    const int length = std::max(0, list.TimeMs(r));
+    ms += length;
+    if (r + 1 < list.RowCount()) {
+      const int mix = list.SegueMs(r) + 1000 >= length ? 0 : std::max(0, list.SegueMs(r));
+      ms -= mix + 100;
+    }
+  }
+  return ms;
+}
+
+// The file being written, removed when the render is interrupted (Ctrl+C, a kill): the name
+// asked for is only ever given to a complete file, and no partial file is left beside it.
+char g_partFile[4096];
+
+extern "C" void RemovePartFile(int signal) {
+  if (g_partFile[0]) ::unlink(g_partFile);
+  ::_exit(128 + signal);
+}
 
 class SoundFileOut {
  public:
   ~SoundFileOut() {
     if (file_) sf_close(file_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
+    g_partFile[0] = 0;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, SIG_DFL);
   }
   bool Open(const QString& target, int rate, QString* error) {
     target_ = target.toStdString();
@@ -64,10 +93,15 @@ class SoundFileOut {
     info.channels = 2;
     info.format = FormatOf(target);
     temp_ = target_ + ".part-" + std::to_string(::getpid());
+    if (temp_.size() < sizeof g_partFile) {
+      std::memcpy(g_partFile, temp_.c_str(), temp_.size() + 1);
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, RemovePartFile);
+    }
     file_ = sf_open(temp_.c_str(), SFM_WRITE, &info);
     if (!file_) {
       *error = QStringLiteral("Cannot write %1: %2").arg(target, QString::fromLocal8Bit(sf_strerror(nullptr)));
       temp_.clear();
+      g_partFile[0] = 0;
       return false;
     }
     if (info.format == (SF_FORMAT_OGG | SF_FORMAT_VORBIS) ||
@@ -95,6 +129,7 @@ class SoundFileOut {
       return false;
     }
     temp_.clear();
+    g_partFile[0] = 0;
     return true;
   }
 
@@ -228,14 +263,25 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
   list.SetCursorRow(1);
   transport.PlaylistDblClick();
 
-  const long long expectedMs = std::max<long long>(1, list.TotalMs());
-  // A track that never ends (a file the decoder stalls on) must not render forever.
-  long long limitMs = 0;
-  for (int r = 1; r < list.RowCount(); ++r) limitMs += std::max(0, list.TimeMs(r));
-  limitMs += 60000;
+  const long long expectedMs = std::max<long long>(1, ExpectedShowMs(list));
+  // A deck whose time stands still while it plays (a file the decoder stalls on) would render
+  // silence for ever.
+  int lastTime[2] = {-1, -1};
+  long long stillMs = 0;
 
   QElapsedTimer wall;
   wall.start();
+  // "[####------]  42%  12:34 of 40:00  ×85 real time" on one line, redrawn in place.
+  auto showProgress = [&](long long doneMs) {
+    const int percent = static_cast<int>(std::min<long long>(100, doneMs * 100 / expectedMs));
+    const double speed = doneMs / 1000.0 / std::max(0.001, wall.elapsed() / 1000.0);
+    char bar[31];
+    for (int i = 0; i < 30; ++i) bar[i] = i < percent * 30 / 100 ? '#' : '-';
+    bar[30] = 0;
+    std::fprintf(progress, "\r[%s] %3d%%  %s of %s  \xC3\x97%.0f real time ", bar, percent,
+                 ClockText(doneMs, false).c_str(), ClockText(expectedMs, false).c_str(), speed);
+    std::fflush(progress);
+  };
   long long lastShown = -1000;
   std::vector<std::int16_t> block;
   long long idleMs = 0;
@@ -261,24 +307,28 @@ bool RenderCommand::Render(const RenderRequest& request, RenderSummary& summary,
     if (!out.Write(block, error)) return false;
     writtenFrames += static_cast<long long>(block.size() / 2);
     const long long doneMs = writtenFrames * 1000 / rate;
-    if (doneMs > limitMs) {
-      *error = QStringLiteral("The show ran past the length of its tracks; stopped at %1")
-                   .arg(QString::fromStdString(ClockText(doneMs, false)));
+    bool moved = false;
+    for (int d = 0; d < 2; ++d) {
+      const int now = core.Deck(d).LastTime();
+      if (transport.DeckState(d) == fsPlaying && now != lastTime[d]) moved = true;
+      lastTime[d] = now;
+    }
+    stillMs = moved ? 0 : stillMs + 10;
+    if (stillMs > kStallMs) {
+      *error = QStringLiteral("The show stalled at %1: no deck's time moved for %2 s")
+                   .arg(QString::fromStdString(ClockText(doneMs, false)))
+                   .arg(kStallMs / 1000);
       return false;
     }
     if (progress && wall.elapsed() - lastShown >= 250) {
       lastShown = wall.elapsed();
-      const int percent = static_cast<int>(std::min<long long>(100, doneMs * 100 / expectedMs));
-      const double speed = doneMs / 1000.0 / std::max(0.001, wall.elapsed() / 1000.0);
-      char bar[31];
-      for (int i = 0; i < 30; ++i) bar[i] = i < percent * 30 / 100 ? '#' : '-';
-      bar[30] = 0;
-      std::fprintf(progress, "\r[%s] %3d%%  %s of %s  \xC3\x97%.0f real time ", bar, percent,
-                   ClockText(doneMs, false).c_str(), ClockText(expectedMs, false).c_str(), speed);
-      std::fflush(progress);
+      showProgress(doneMs);
     }
   }
-  if (progress && lastShown >= 0) std::fprintf(progress, "\n");
+  if (progress) {
+    showProgress(writtenFrames * 1000 / rate);
+    std::fprintf(progress, "\n");
+  }
   if (!out.Finish(error)) return false;
   summary.audioMs = writtenFrames * 1000 / rate;
   summary.underruns = core.Player1().Library()->GetUnderruns();

@@ -34,6 +34,10 @@ DeckTransport::DeckTransport(DeckPort& deck1, DeckPort& deck2, PlaylistModel& li
           [this](int p, int r) { PlayerNotifyPosition(0, p, r); });
   connect(&deck2_, &DeckPort::positionChanged, this,
           [this](int p, int r) { PlayerNotifyPosition(1, p, r); });
+  connect(&deck1_, &DeckPort::opened, this,
+          [this](int s, int r) { PlayerNotifyOpened(0, s, r); });
+  connect(&deck2_, &DeckPort::opened, this,
+          [this](int s, int r) { PlayerNotifyOpened(1, s, r); });
   if (preListen_)
     connect(preListen_, &DeckPort::timeChanged, this,
             [this](int m, int s, int) { DataPlayerNotifyTime(m, s); });
@@ -520,6 +524,23 @@ void DeckTransport::PlayerNotifyPosition(int deck, int position, int range) {
     if (o.State() != fsStopped) PlayerNotifyFileState(other, fsEnded);
   }
   SetCrossFaderValue(v);
+}
+
+void DeckTransport::PlayerNotifyOpened(int deck, int state, int result) {
+  if ((deck != 0 && deck != 1) || state != fsOpenFailed) return;
+  const std::string mark = MarkOf(deck);
+  QString file;
+  for (int r = 1; r < list_.RowCount(); ++r) {
+    if (list_.Mark(r) != mark) continue;
+    file = Q(list_.File(r));
+    list_.SetMark(r, "X");
+  }
+  Deck(deck).Close();
+  // A failed open leaves the entry without a stream: no stop is reported for it.
+  if (state_[deck] != fsStopped) PlayerNotifyFileState(deck, fsStopped);
+  qWarning("Spinwave: deck %d could not open %s (%d); the row is marked X", deck + 1,
+           qUtf8Printable(file), result);
+  emit openFailed(deck, file, result);
 }
 
 void DeckTransport::DataPlayerNotifyTime(int minutes, int seconds) {

@@ -144,6 +144,10 @@ class DeckTransport : public QObject {
   // --- Notifications of the decks -------------------------------------------------------------
   void PlayerNotifyFileState(int deck, int state);
   void PlayerNotifyPosition(int deck, int position, int range);
+  // A background open of deck 0 or 1 ended (fsOpened, or fsOpenFailed with the open's result).
+  // A file that cannot be opened any more gets the "X" mark and the deck is freed, so automix
+  // goes on with the next row instead of waiting for it for ever.
+  void PlayerNotifyOpened(int deck, int state, int result);
   // The pre-listen deck's time: "m:ss" for its time label, and its stream time for the slider.
   void DataPlayerNotifyTime(int minutes, int seconds);
 
@@ -163,6 +167,8 @@ class DeckTransport : public QObject {
   void segueColumnWidthChanged(int width);
   void xFaderChanged(bool on);
   void autoCrossChanged(bool lit);
+  // A deck could not open a row's file (it is marked "X" and skipped).
+  void openFailed(int deck, const QString& file, int result);
   // A track played to its end (or was ended by a crossfade); with CountPlTimes the library
   // counts it.
   void trackPlayed(const QString& file);

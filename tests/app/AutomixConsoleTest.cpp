@@ -75,5 +75,28 @@ TEST_F(ConsoleTest, AutomixPlaysTheListAcrossBothDecksAndCountsPlays) {
   EXPECT_TRUE(t.AutoMix());
 }
 
+// A file that was readable when it was added but no longer opens (replaced, cut short) must not
+// stop the show: its row gets the "X" mark and the next one takes its place.
+TEST_F(ConsoleTest, AutomixSkipsAFileThatNoLongerOpens) {
+  const std::string a = Track("a", 3000), b = Track("b", 3000), c = Track("c", 3000);
+  auto core = MakeCore({QString::fromStdString(M3U("show.m3u", {a, b, c}))});
+  core->Activate();
+  core->Options().SetBool("RepeatPl", false);
+  ASSERT_EQ(core->Playlist().TrackCount(), 3);
+  WriteFile(b, std::string(4096, 'x'));
+  PlaylistModel& list = core->Playlist();
+  for (int r = 1; r < list.RowCount(); ++r) list.SetSegue(r, 1000);
+  DeckTransport& t = core->Transport();
+  t.AutoMixClick();
+  list.SetCursorRow(1);
+  t.PlaylistDblClick();
+  core->Advance(200);
+  EXPECT_EQ(list.Mark(2), "X");
+  EXPECT_EQ(core->Deck(1).FileName(), c);
+  core->Advance(1800);  // a reaches 3000 - 1000 - 100
+  EXPECT_EQ(core->Deck(1).State(), fsPlaying);
+  EXPECT_EQ(t.Caption(), "c.wav - ");
+}
+
 }  // namespace
 }  // namespace spinwave::test

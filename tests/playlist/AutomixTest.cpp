@@ -297,5 +297,21 @@ TEST_F(AutomixTest, TalkoverDucksBothDecksAndBringsThemBack) {
   EXPECT_FALSE(transport_.Ducking(1));
 }
 
+TEST_F(AutomixTest, AFileThatNoLongerOpensIsMarkedAndSkipped) {
+  StartShow({4000, 4000, 4000});
+  QSignalSpy failed(&transport_, &DeckTransport::openFailed);
+  deck1_.Report(191000, 200000);
+  ASSERT_EQ(deck2_.file, model_->File(2));
+  deck2_.FailOpen(-1);
+  EXPECT_EQ(Marks(), Strings({"1", "X", ""}));
+  EXPECT_EQ(transport_.DeckState(1), 0) << "the deck is free again";
+  ASSERT_EQ(failed.count(), 1);
+  deck1_.Report(191010, 200000);
+  EXPECT_EQ(deck2_.file, model_->File(3)) << "the next row is loaded in its place";
+  deck2_.Raise(fsOpened);
+  deck1_.Report(195900, 200000);
+  EXPECT_EQ(deck2_.state, fsPlaying);
+}
+
 }  // namespace
 }  // namespace spinwave::test

@@ -60,6 +60,11 @@ class FakeDeckPort : public DeckPort {
     state = s;
     RaiseState(s);
   }
+  // A background open fails: the engine reports it by the open event alone.
+  void FailOpen(int result) {
+    state = fsOpenFailed;
+    RaiseOpened(fsOpenFailed, result);
+  }
   // The clock reports a position (the stream time it handled moves with it).
   void Report(int position, int range) {
     last = position;

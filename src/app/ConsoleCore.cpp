@@ -83,8 +83,9 @@ ConsoleCore::ConsoleCore(QStringList commandLine, std::string settingsFile,
   pauseTimer_.setInterval(10);
   connect(&pauseTimer_, &QTimer::timeout, transport_.get(), &DeckTransport::PauseTimerTimer);
 
-  // Switches pressed at start as the user would press them. (Automix switches itself on here
-  // too once it exists: StartMix.)
+  // Switches pressed at start as the user would press them. The console is not activated yet,
+  // so automix goes on even before the playlist is read.
+  if (startup_.StartMix) transport_->AutoMixClick();
   if (startup_.StartXFader) transport_->XFaderClick();
 }
 
@@ -233,6 +234,7 @@ void ConsoleCore::Activate(const DeckControlSet* deck1, const DeckControlSet* de
   activated_ = true;  // first: what follows may show boxes that activate the window again
   options_->Load(*settings_);
   RegisterEntries(deck1, deck2, preListen);
+  transport_->SetActivated(true);
   RestorePlaylist();
   ExecuteCommandLine(commandLine_);
   transport_->PauseTimerTimer();
@@ -297,6 +299,45 @@ void ConsoleCore::Advance(int ms) {
     TFMODJingle::NotifyTimerTime();
     transport_->PauseTimerTimer();
   }
+}
+
+int ConsoleCore::MixRate() const {
+  const SoundLib* lib = player1_ ? player1_->Library() : nullptr;
+  return lib ? lib->GetOutputRate() : 0;
+}
+
+int ConsoleCore::MixBlock(std::vector<std::int16_t>& out, bool settle) {
+  std::vector<SoundLib*> mains;
+  for (TFMODJingle* deck : {player1_.get(), player2_}) {
+    SoundLib* lib = deck ? deck->Library() : nullptr;
+    if (lib && lib->GetOutput() == kOutputNoSoundNonRealtime &&
+        std::find(mains.begin(), mains.end(), lib) == mains.end())
+      mains.push_back(lib);
+  }
+  const int frames = MixRate() / 100;
+  if (mains.empty() || frames <= 0) return 0;
+  out.assign(static_cast<size_t>(frames) * 2, 0);
+  std::vector<std::int16_t> second;
+  for (size_t i = 0; i < mains.size(); ++i) {
+    if (settle) mains[i]->WaitForDecoders(5000);
+    if (i == 0) {
+      mains[i]->Render(out.data(), frames);
+      continue;
+    }
+    second.assign(out.size(), 0);
+    mains[i]->Render(second.data(), frames);
+    for (size_t k = 0; k < out.size(); ++k)
+      out[k] = static_cast<std::int16_t>(std::clamp(out[k] + second[k], -32768, 32767));
+  }
+  for (TFMODJingle* deck : {jinglesPlayer_, dataPlayer_.get()}) {
+    SoundLib* lib = deck ? deck->Library() : nullptr;
+    if (lib && lib->GetOutput() == kOutputNoSoundNonRealtime &&
+        std::find(mains.begin(), mains.end(), lib) == mains.end())
+      lib->Update(10);
+  }
+  TFMODJingle::NotifyTimerTime();
+  transport_->PauseTimerTimer();
+  return frames;
 }
 
 // --- Close ------------------------------------------------------------------------------------

@@ -16,9 +16,11 @@
 // decks and the jingles; the pre-listen deck keeps an output of its own.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QString>
@@ -105,6 +107,16 @@ class ConsoleCore : public QObject {
   // Non-real-time output: mixes `ms` milliseconds on every component in 10 ms blocks, each
   // followed by a deck clock tick and a tick of the console's timer.
   void Advance(int ms);
+
+  // --- Rendering to a file (non-real-time output only) ----------------------------------------
+  // Mixes one 10 ms block of the two main decks into `out` (interleaved stereo 16-bit at
+  // MixRate(); the decks' outputs summed when each has its own), then runs the other outputs,
+  // a deck clock tick and a tick of the console's timer, as Advance(10) does. Returns the
+  // frames written (0 without the non-real-time output). `settle`: first wait until every
+  // decoder has filled its buffer (always safe; without it the buffers must still hold the
+  // block, which they do for seconds after a settled block).
+  int MixBlock(std::vector<std::int16_t>& out, bool settle = true);
+  int MixRate() const;
 
   // --- Work of the first activation, reachable on their own -------------------------------------
   // Runs the arguments from the first to the last: "-play" (playlist row 1 into a deck, as a

@@ -235,6 +235,7 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
   add("Shuffle", "SHUFFLE", "Shuffle the playlist", [this] { ShuffleClick(); });
   layout->addSpacing(10);
   add("XFader", "X-FADER", "Show the crossfader", [this] { XFaderClick(); });
+  add("Break", "BREAK", "Hold the next track", [this] { core_.Transport().BreakClick(); });
   autoMixLed_ = new TEMLed(parent);
   autoMixLed_->setObjectName(QStringLiteral("AutoMix"));
   autoMixLed_->SetCaption(QStringLiteral("Automix"));
@@ -384,6 +385,7 @@ void TSpinwaveMain::ConnectCore() {
     SizePlayersArea();
   });
   connect(&t, &DeckTransport::captionChanged, this, &QWidget::setWindowTitle);
+  ConnectAutomix();
 
   connect(&list, &PlaylistModel::rowChanged, this, &TSpinwaveMain::RepaintRow);
   for (auto signal : {&PlaylistModel::rowsReset})

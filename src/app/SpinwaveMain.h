@@ -81,6 +81,8 @@ class TSpinwaveMain : public QMainWindow {
   void AddToPlaylist(bool fromDrop);
   void ShuffleClick();
   void XFaderClick();
+  // The automix lamps, the Break switch and the Segue column (SpinwaveMainAutomix.cpp).
+  void ConnectAutomix();
   // A drop from the console's own sources at playlist grid position (x, y).
   void PlaylistDrop(const QString& source, int x, int y);
   // A drop on the deck panel at panel x: the left half is deck 1, the right deck 2.

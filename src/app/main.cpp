@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "app/ConsoleCore.h"
+#include "app/RenderCommand.h"
 #include "app/ShutdownSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SpinwaveMain.h"
@@ -26,6 +27,12 @@ QStringList Arguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const QStringList arguments = Arguments(argc, argv);
+  // A render runs headless beside any console: no window, no single-instance lock.
+  if (spinwave::RenderCommand::Wanted(arguments)) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return spinwave::RenderCommand::Main(arguments);
+  }
   spinwave::SingleInstance instance;
   QString error;
   if (!instance.TakeLock(&error)) {

@@ -34,6 +34,10 @@ DeckTransport::DeckTransport(DeckPort& deck1, DeckPort& deck2, PlaylistModel& li
           [this](int p, int r) { PlayerNotifyPosition(0, p, r); });
   connect(&deck2_, &DeckPort::positionChanged, this,
           [this](int p, int r) { PlayerNotifyPosition(1, p, r); });
+  connect(&deck1_, &DeckPort::opened, this,
+          [this](int s, int r) { PlayerNotifyOpened(0, s, r); });
+  connect(&deck2_, &DeckPort::opened, this,
+          [this](int s, int r) { PlayerNotifyOpened(1, s, r); });
   if (preListen_)
     connect(preListen_, &DeckPort::timeChanged, this,
             [this](int m, int s, int) { DataPlayerNotifyTime(m, s); });
@@ -207,8 +211,16 @@ void DeckTransport::OpenInPreListen() {
 void DeckTransport::SetCrossFaderValue(int v) {
   v = std::clamp(v, 0, kCrossFaderMax);
   const bool changed = v != crossFader_;
-  crossFader_ = v;
-  CrossSliderChange(v);
+  if (CrossFaderInUse()) {
+    CrossSliderChange(v);
+  } else {
+    // A hidden crossfader that no automatic crossfade moves would leave the deck it points
+    // away from silent for its whole track (automix sets it to the first deck when that one
+    // starts): the decks then keep full gain, as when the crossfader is switched off.
+    crossFader_ = v;
+    deck1_.SetCrossFader(100);
+    deck2_.SetCrossFader(100);
+  }
   if (changed) emit crossFaderChanged(v);
 }
 
@@ -242,6 +254,105 @@ void DeckTransport::XFaderClick() {
 void DeckTransport::AutoCrossClick() {
   autoCross_ = !autoCross_;
   emit autoCrossChanged(autoCross_);
+  // Unlit with the crossfader hidden, nothing moves the crossfader any more: full gain, as
+  // when the crossfader is switched off.
+  if (!CrossFaderInUse()) {
+    deck1_.SetCrossFader(100);
+    deck2_.SetCrossFader(100);
+  }
+}
+
+// --- Automix switches -------------------------------------------------------------------------
+
+void DeckTransport::AutoMixClick() {
+  // One track has nothing to mix into; before the activation (StartMix) the list is not read
+  // yet, so the switch is taken as it is.
+  if (activated_ && !autoMix_ && list_.RowCount() <= 2) return;
+  autoMix_ = !autoMix_;
+  autoCross_ = autoMix_;
+  emit autoMixChanged(autoMix_);
+  emit autoCrossChanged(autoCross_);
+  if (autoMix_) {
+    // The row of the deck that plays becomes the current row: the next load starts after it.
+    if (state_[0] < 1 && state_[1] == fsPlaying)
+      list_.SetCurrentRow(list_.Deck2Row());
+    else if (state_[1] < 1 && state_[0] == fsPlaying)
+      list_.SetDeck2Row(list_.CurrentRow());
+  } else {
+    crossFading_ = false;
+    if (!xFader_) {
+      deck1_.SetCrossFader(100);
+      deck2_.SetCrossFader(100);
+    }
+  }
+  const int width = autoMix_ ? 40 : -1;
+  list_.Table().SetColWidth(plSegue, width);
+  emit segueColumnWidthChanged(width);
+  // The total playing time subtracts the segues while automix is on.
+  list_.SetAutoMix(autoMix_);
+}
+
+bool DeckTransport::StartWaiting(int deck) {
+  DeckPort& port = Deck(deck);
+  if (state_[deck] == fsPaused) {
+    port.Pause();  // toggles: resumes
+    return true;
+  }
+  if (state_[deck] == fsOpened) {
+    port.Play();
+    return true;
+  }
+  return false;
+}
+
+void DeckTransport::BreakClick() {
+  break_ = !break_;
+  emit breakChanged(break_);
+  if (break_) return;
+  if (!StartWaiting(0) && state_[0] != fsPlaying) StartWaiting(1);
+}
+
+// --- Talkover ramp ----------------------------------------------------------------------------
+
+void DeckTransport::TalkoverClick(bool lampLit) {
+  talking_ = lampLit;
+  for (int d = 0; d < 2; ++d) {
+    DeckPort& port = Deck(d);
+    fadeStart_[d] = port.LastTime();
+    // A second press while still ducked keeps the volume of before the first one, so the
+    // release goes back to where the DJ had the deck.
+    if (lampLit && !ducking_[d]) fadeStartVolume_[d] = port.Volume();
+    ducking_[d] = true;
+  }
+}
+
+bool DeckTransport::Fadeing(int deck) {
+  if (deck != 0 && deck != 1) return false;
+  DeckPort& port = Deck(deck);
+  const int v = fadeStartVolume_[deck] != 0 ? fadeStartVolume_[deck] : 1;
+  const int step = std::max(1, 1000 / v);
+  const int elapsed = std::max(0, port.LastTime() - fadeStart_[deck]);
+  const int level = options_.Int("TalkoverVol");
+  const int low = (level * 255 + 2550) / 100;
+  const int volume = port.Volume();
+  const bool playing = port.State() == fsPlaying;
+  if (talking_) {
+    if (!playing) {
+      // A deck that does not play is set to its ducked level at once.
+      port.SetVolume((level + 10) * v / 100);
+      return true;
+    }
+    if (low >= volume) return false;
+    port.SetVolume(std::max(low, v - elapsed / step));
+    return true;
+  }
+  if (!playing && volume != v) {
+    port.SetVolume(v);
+    return true;
+  }
+  if (volume >= v) return false;
+  port.SetVolume(std::min(v, low + elapsed / step));
+  return true;
 }
 
 // --- Segue menus ------------------------------------------------------------------------------
@@ -281,6 +392,8 @@ void DeckTransport::FadeSecClick(int seconds) {
 void DeckTransport::PauseTimerTimer() {
   const int64_t now = clock_ ? clock_() : QTime::currentTime().msecsSinceStartOfDay();
   timeOfDay_ = now - now % 10;
+  for (int d = 0; d < 2; ++d)
+    if (ducking_[d]) ducking_[d] = Fadeing(d);
 }
 
 StartTimeReference DeckTransport::StartReference() const {
@@ -363,11 +476,71 @@ void DeckTransport::TrackEnded(int deck) {
 }
 
 void DeckTransport::PlayerNotifyPosition(int deck, int position, int range) {
-  (void)position;
-  (void)range;
-  // The automix steps (preload at segue - 5 s, start at segue - 100 ms, the crossfade) run
-  // here on the playing deck's position; they act only while automix is on.
   if ((deck != 0 && deck != 1) || !autoMix_) return;
+  DeckPort& port = Deck(deck);
+  if (port.State() != fsPlaying || RowOf(deck) <= 0) return;
+  const int other = 1 - deck;
+  DeckPort& o = Deck(other);
+  int64_t mix = port.MixTime();
+  // A segue as long as the track (or nearly) would start the next one at once.
+  if (mix + 1000 >= range) mix = 0;
+  const int64_t pos = position;
+
+  if (pos >= range - mix - 100 && (state_[other] == fsPaused || state_[other] == fsOpened) &&
+      !break_) {
+    // Start point: the waiting deck starts; without a segue the crossfader jumps to it.
+    if (mix == 0 && xFader_) SetCrossFaderValue(deck == 0 ? kCrossFaderMax : 0);
+    StartWaiting(other);
+  } else if (pos >= range - mix - 5000 && state_[other] == fsStopped) {
+    // Preload point: the next unplayed row (the scan passes over the rows in the decks).
+    PlayTrack(other, list_.CurrentRow());
+    crossFading_ = true;
+  }
+
+  if (!crossFading_) return;
+  if (!autoCross_) {
+    crossFading_ = false;
+    return;
+  }
+  // Only the incoming deck (the one with the smaller position) drives the crossfader.
+  if (position > o.LastTime() && o.State() != fsStopped) return;
+  int v = crossFader_;
+  const int oMix = o.MixTime();
+  const int64_t g = oMix <= 0 ? 0 : pos * 138 / oMix + 30;
+  if (deck == 0) {
+    if (v > 0 && g <= kCrossFaderMax)
+      v = kCrossFaderMax - static_cast<int>(g);
+    else if (v >= 0)
+      --v;
+  } else {
+    if (v < kCrossFaderMax && g <= kCrossFaderMax)
+      v = static_cast<int>(g);
+    else if (v <= kCrossFaderMax)
+      ++v;
+  }
+  if (v >= kCrossFaderMax || v <= 0) {
+    // The crossfade is over: the old deck is handled as if its track had ended.
+    crossFading_ = false;
+    if (o.State() != fsStopped) PlayerNotifyFileState(other, fsEnded);
+  }
+  SetCrossFaderValue(v);
+}
+
+void DeckTransport::PlayerNotifyOpened(int deck, int state, int result) {
+  if ((deck != 0 && deck != 1) || state != fsOpenFailed) return;
+  const std::string mark = MarkOf(deck);
+  QString file;
+  for (int r = 1; r < list_.RowCount(); ++r) {
+    if (list_.Mark(r) != mark) continue;
+    file = Q(list_.File(r));
+    list_.SetMark(r, "X");
+  }
+  Deck(deck).Close();
+  // A failed open leaves the entry without a stream: no stop is reported for it.
+  if (state_[deck] != fsStopped) PlayerNotifyFileState(deck, fsStopped);
+  qWarning("Spinwave: deck %d could not open %s (%d); the row is marked X", deck + 1,
+           qUtf8Printable(file), result);
+  emit openFailed(deck, file, result);
 }
 
 void DeckTransport::DataPlayerNotifyTime(int minutes, int seconds) {

@@ -4,10 +4,12 @@
 // opens, plays and ends. It works on two DeckPorts and the PlaylistModel and knows no widget:
 // the players panel forwards its buttons here and shows what the signals say.
 //
-// Automix (the next track started at the segue point of the playing one, the crossfader slid
-// between the decks, Break) builds on this class: its steps go into PlayerNotifyPosition and
-// the automix branch of PlayerNotifyFileState, and its switches next to XFaderClick. Until then
-// automix stays off and those places do nothing.
+// Automix plays the list by itself on the positions the playing deck reports: the next unplayed
+// row is loaded into the other deck 5 s before the playing track's segue point and started
+// 100 ms before it; with AutoCross lit the incoming deck's position slides the crossfader
+// across while it plays through the old track's segue time, and the old deck is then ended
+// (marked played, ejected, counted). Break holds the next start. The talkover ramp ducks both
+// decks to the TalkoverVol level while the Talking lamp is lit and brings them back after.
 #pragma once
 
 #include <cstdint>
@@ -98,7 +100,8 @@ class DeckTransport : public QObject {
   void FadeSecClick(int seconds);
 
   // --- Time of day ----------------------------------------------------------------------------
-  // One tick of the console's timer: refreshes the time of day (10 ms resolution).
+  // One tick of the console's timer: refreshes the time of day (10 ms resolution) and runs a
+  // step of each deck's talkover ramp.
   void PauseTimerTimer();
   int64_t TimeOfDayMs() const { return timeOfDay_; }
   // Where the time of day comes from (ms since midnight); empty: the system clock.
@@ -116,13 +119,35 @@ class DeckTransport : public QObject {
   // Closing: the streaming servers are told no title plays any more (while SendInfo is on).
   void SayNoTitle();
 
-  // --- Automix (the next issue builds it) -----------------------------------------------------
+  // --- Automix ------------------------------------------------------------------------------
   bool AutoMix() const { return autoMix_; }
   bool Break() const { return break_; }
+  // The console's first activation has run: from then on automix needs two tracks or more.
+  void SetActivated(bool on) { activated_ = on; }
+  // The AutoMix lamp: toggles automix (refused with one track or none once activated) and
+  // lights AutoCross with it; on, the "Segue" column shows, off, it hides.
+  void AutoMixClick();
+  // The Break switch: holds the next start; switched off, the waiting deck starts.
+  void BreakClick();
+  bool CrossFading() const { return crossFading_; }
+
+  // --- Talkover ramp -------------------------------------------------------------------------
+  // The talkover button's part on the decks: the Talking lamp is now `lampLit`; each deck's
+  // ramp starts from its current stream time, and a deck not ducked yet remembers its volume.
+  void TalkoverClick(bool lampLit);
+  bool Talking() const { return talking_; }
+  bool Ducking(int deck) const { return (deck == 0 || deck == 1) && ducking_[deck]; }
+  // One ramp step of deck 0 or 1 (run by PauseTimerTimer while its ducking flag is set);
+  // returns whether the ramp goes on.
+  bool Fadeing(int deck);
 
   // --- Notifications of the decks -------------------------------------------------------------
   void PlayerNotifyFileState(int deck, int state);
   void PlayerNotifyPosition(int deck, int position, int range);
+  // A background open of deck 0 or 1 ended (fsOpened, or fsOpenFailed with the open's result).
+  // A file that cannot be opened any more gets the "X" mark and the deck is freed, so automix
+  // goes on with the next row instead of waiting for it for ever.
+  void PlayerNotifyOpened(int deck, int state, int result);
   // The pre-listen deck's time: "m:ss" for its time label, and its stream time for the slider.
   void DataPlayerNotifyTime(int minutes, int seconds);
 
@@ -136,8 +161,14 @@ class DeckTransport : public QObject {
   // A title for the streaming servers and the web address (only while SendInfo is on).
   void titleToSend(const QString& title);
   void crossFaderChanged(int value);
+  void autoMixChanged(bool on);
+  void breakChanged(bool on);
+  // The "Segue" column: width 40 while automix is on, hidden (-1) otherwise.
+  void segueColumnWidthChanged(int width);
   void xFaderChanged(bool on);
   void autoCrossChanged(bool lit);
+  // A deck could not open a row's file (it is marked "X" and skipped).
+  void openFailed(int deck, const QString& file, int result);
   // A track played to its end (or was ended by a crossfade); with CountPlTimes the library
   // counts it.
   void trackPlayed(const QString& file);
@@ -151,6 +182,11 @@ class DeckTransport : public QObject {
   void SetSegue(const std::function<int(int)>& newValue);
   // The end of a deck's track: marks, eject, the next track, the play count.
   void TrackEnded(int deck);
+  // Starts a deck that waits: resumes it when paused, plays it when opened. False otherwise.
+  bool StartWaiting(int deck);
+  // The crossfader's gains count only while the crossfader can move (shown, or slid by
+  // automix); otherwise both decks play at full gain.
+  bool CrossFaderInUse() const { return xFader_ || autoCross_; }
 
   DeckPort& deck1_;
   DeckPort& deck2_;
@@ -168,6 +204,11 @@ class DeckTransport : public QObject {
   bool repeated_ = false;     // the list was just restarted from the top
   bool autoMix_ = false;
   bool break_ = false;
+  bool activated_ = false;
+  bool talking_ = false;
+  bool ducking_[2] = {false, false};
+  int fadeStart_[2] = {0, 0};        // stream time at the last talkover press
+  int fadeStartVolume_[2] = {0, 0};  // volume before the ducking began
   int fadeDeck_ = 0;
   int64_t timeOfDay_ = 0;
   std::function<int64_t()> clock_;

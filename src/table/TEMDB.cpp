@@ -323,6 +323,13 @@ int TEMDB::FindPrefix(int col, std::string_view text) const {
   return -1;
 }
 
+int TEMDB::FileRow(std::string_view file) const {
+  if (file.empty() || ColCount() < 1) return -1;
+  for (int t = 0; t < RowCount(); ++t)
+    if (PackedCell(rows_[static_cast<size_t>(t)].Cells, 0) == file) return t;
+  return -1;
+}
+
 int TEMDB::ClearRows() {
   Filtered = false;
   return SetRowCount(0);

@@ -165,13 +165,16 @@ class TEMDB {
   // otherwise leaves the file alone and returns true. False when the file cannot be read or
   // written (the old file is then untouched).
   bool SaveColWidths(const std::string& path = {}, std::string* error = nullptr);
-  // Rewrites only the line of FileName's file that holds `file`'s row (the table row that
-  // FindPrefix(0, file) returns). Title not found, no line or no row matching: file left
-  // alone, true. False when the file cannot be read or written.
+  // Rewrites only the line of FileName's file whose first field is exactly `file` with the
+  // cells of the table row whose column 0 is exactly `file` (whole, letter case included).
+  // Title not found, no line or no row matching: file left alone, true. False when the file
+  // cannot be read or written.
   bool UpdateRowInFile(const std::string& file, std::string* error = nullptr);
   // Adds 1 to the leading integer of `file`'s cell in `col` (absent counts as 0) and writes
-  // that row to FileName's file. False when no row holds `file` or the write fails.
+  // that row to FileName's file. False when no row holds exactly `file` or the write fails.
   bool IncCounter(const std::string& file, int col, std::string* error = nullptr);
+  // First table row whose column 0 is exactly `file` (case-sensitive, whole), or -1.
+  int FileRow(std::string_view file) const;
 
   // Access to a table row's record (0 .. RowCount()-1), for owners that walk table rows.
   const TEMDBRow& Row(int tableRow) const { return rows_[static_cast<size_t>(tableRow)]; }

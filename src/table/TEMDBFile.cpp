@@ -269,6 +269,19 @@ bool TEMDB::SaveColWidths(const std::string& path, std::string* error) {
   return WriteFileAtomically(target, text, error);
 }
 
+// The first field of a table file line as the reader sees it: a quoted field with its doubled
+// quotes undone, else the bytes up to the next comma or control byte.
+static std::string FirstFieldOfLine(std::string_view line) {
+  size_t at = 0;
+  while (at < line.size() && line[at] >= 0x01 && line[at] <= 0x20) ++at;
+  line.remove_prefix(at);
+  if (!line.empty() && line[0] == '"') return QuotedFirstField(line);
+  size_t end = 0;
+  while (end < line.size() && line[end] != ',' && static_cast<unsigned char>(line[end]) > 0x20)
+    ++end;
+  return std::string(line.substr(0, end));
+}
+
 bool TEMDB::UpdateRowInFile(const std::string& file, std::string* error) {
   std::string text;
   std::string reason;
@@ -278,21 +291,14 @@ bool TEMDB::UpdateRowInFile(const std::string& file, std::string* error) {
   }
   const std::vector<Line> lines = SplitLineSpans(text);
   if (!TitleMatches(text, lines, Title)) return true;
-  // The row's line begins with the path, or with a quote and then the path when the path had
-  // to be quoted. A path holding a double quote is written with that quote doubled, so a
-  // quoted first field is also compared with its doubled quotes undone.
+  // The path must be the line's whole first field, letter case included: on Linux "/M/a.mp3"
+  // and "/m/a.mp3" are two files, and "/m/a.mp3" is not "/m/a.mp3.old". A looser match wrote
+  // one track's row over another file's line, and that file's row was lost at the next load.
   const Line* found = nullptr;
-  for (size_t i = 3; i < lines.size() && !found; ++i) {
-    const std::string_view line = LineText(text, lines[i]);
-    if (line.substr(0, file.size()) == file ||
-        (!line.empty() && line.substr(1, file.size()) == file))
-      found = &lines[i];
-    else if (!line.empty() && line[0] == '"' && line.find("\"\"") != std::string_view::npos &&
-             std::string_view(QuotedFirstField(line)).substr(0, file.size()) == file)
-      found = &lines[i];
-  }
+  for (size_t i = 3; i < lines.size() && !found; ++i)
+    if (FirstFieldOfLine(LineText(text, lines[i])) == file) found = &lines[i];
   if (!found) return true;
-  const int row = FindPrefix(0, file);
+  const int row = FileRow(file);
   if (row < 0) return true;
   std::string replacement;
   AppendRowLine(replacement, *this, row, false);
@@ -301,7 +307,8 @@ bool TEMDB::UpdateRowInFile(const std::string& file, std::string* error) {
 }
 
 bool TEMDB::IncCounter(const std::string& file, int col, std::string* error) {
-  const int row = FindPrefix(0, file);
+  // The same exact match as the file line: the count goes to this file's row and no other.
+  const int row = FileRow(file);
   if (row < 0) {
     SetError(error, "No row holds " + file);
     return false;

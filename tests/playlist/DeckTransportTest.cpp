@@ -2,6 +2,7 @@
 // states the engine would, so each rule is checked exactly and at once.
 #include <QSignalSpy>
 
+#include "FakeDeckPort.h"
 #include "PlaylistFixture.h"
 #include "engine/DeckPort.h"
 #include "playlist/DeckTransport.h"
@@ -10,60 +11,6 @@ namespace spinwave::test {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-class FakeDeckPort : public DeckPort {
- public:
-  explicit FakeDeckPort(int index) : DeckPort(nullptr, index) {}
-
-  int Open(const std::string& path) override {
-    calls.push_back("open " + path);
-    file = path;
-    Raise(fsOpening);  // a background open, as the main decks do
-    return 1;
-  }
-  bool Play() override {
-    calls.push_back("play");
-    Raise(fsPlaying);
-    return true;
-  }
-  void Pause() override {
-    calls.push_back("pause");
-    Raise(state == fsPaused ? fsPlaying : fsPaused);
-  }
-  void Stop() override { Raise(fsStopped); }
-  void Close() override {
-    calls.push_back("close");
-    file.clear();
-    Raise(fsStopped);
-  }
-  void SetCuePoint() override { calls.push_back("cue"); }
-  void VinylStop(int step) override { calls.push_back("vinyl " + std::to_string(step)); }
-  TFileState State() const override { return state; }
-  std::string FileName() const override { return file; }
-  int MixTime() const override { return mix; }
-  void SetMixTime(int ms) override { mix = ms; }
-  void SetIntroTime(int s) override { intro = s; }
-  void SetCrossFader(int percent) override { gains.push_back(percent); }
-  int FadeTime() const override { return fade; }
-  void SetFadeTime(int s) override { fade = s; }
-  int Volume() const override { return volume; }
-  void SetVolume(int v) override { volume = v; }
-  int Pitch() const override { return pitch; }
-  void SetPitch(int p) override { pitch = p; }
-
-  // The engine reports a new state (only a change is reported).
-  void Raise(TFileState s) {
-    if (s == state) return;
-    state = s;
-    RaiseState(s);
-  }
-
-  Strings calls;
-  std::string file;
-  TFileState state = fsStopped;
-  int mix = 0, intro = 0, fade = 5, volume = 255, pitch = 103000;
-  std::vector<int> gains;
-};
 
 class DeckTransportTest : public PlaylistTest {
  protected:

@@ -294,6 +294,47 @@ TEST(TEMDBFile, IncCounterCountsFromAbsentAndWritesOnlyThatRow) {
   EXPECT_EQ(ColumnCells(t, 2), (Strings{"5", "2", "x"}));
 }
 
+// Paths that differ only in letter case, or where one is the start of the other, are different
+// files: the count lands on the one named, and every other line stays byte for byte.
+TEST(TEMDBFile, PlayCountMatchesThePathExactly) {
+  TempFolder dir;
+  TEMDB t;
+  t.Title = "Spinwave Database";
+  FillTable(t, {"File", "Artist", "PlTimes"},
+            {{"/M/a.mp3", "Upper", "7"},
+             {"/m/a.mp3.old", "Longer", "3"},
+             {"/m/a.mp3", "Lower", ""},
+             {"/m/A B.mp3", "Quoted", "1"}});
+  t.FileName = dir.File("data.db");
+  ASSERT_TRUE(t.SaveToFile());
+  const std::string before = ReadFile(t.FileName);
+
+  struct Case {
+    const char* file;
+    int row;
+    const char* oldLine;
+    const char* newLine;
+  };
+  const Case cases[] = {
+      {"/m/a.mp3", 2, "/m/a.mp3,Lower,", "/m/a.mp3,Lower,1"},
+      {"/M/a.mp3", 0, "/M/a.mp3,Upper,7", "/M/a.mp3,Upper,8"},
+      {"/m/A B.mp3", 3, "\"/m/A B.mp3\",Quoted,1", "\"/m/A B.mp3\",Quoted,2"},
+  };
+  std::string expected = before;
+  for (const Case& c : cases) {
+    ASSERT_TRUE(t.IncCounter(c.file, 2)) << c.file;
+    expected.replace(expected.find(std::string(c.oldLine) + "\r\n"),
+                     std::string(c.oldLine).size(), c.newLine);
+    EXPECT_EQ(ReadFile(t.FileName), expected) << c.file;
+  }
+  EXPECT_EQ(t.GetItem(2, 1), "3") << "the longer path keeps its count";
+
+  // Neither a prefix nor another letter case names a row.
+  for (const char* other : {"/m/a.mp", "/m/A.mp3", "/M/A.MP3"})
+    EXPECT_FALSE(t.IncCounter(other, 2)) << other;
+  EXPECT_EQ(ReadFile(t.FileName), expected);
+}
+
 // A save that cannot complete (here: the temporary file's name is too long for the file
 // system) returns false and leaves the old file whole. The same holds for every kind of save.
 TEST(TEMDBFile, FailedSavesLeaveTheOldFileWhole) {

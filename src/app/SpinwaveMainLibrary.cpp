@@ -41,8 +41,10 @@ void TSpinwaveMain::ConnectLibrary() {
   connect(b, &LibraryBrowser::SourcePressed, this,
           [this] { core_.Playlist().SetInsertionRow(core_.Playlist().RowCount()); });
   connect(&model, &LibraryModel::CountChanged, this, &TSpinwaveMain::ShowTrackCount);
-  connect(&core_.PreListen(), &DeckPort::timeChanged, b,
-          [b](int minutes, int seconds, int) { b->SetPreListenTime(minutes, seconds); });
+  connect(&core_.PreListen(), &DeckPort::timeChanged, b, [this, b](int minutes, int seconds, int) {
+    b->SetPreListenTime(minutes, seconds);
+    b->SetPreListenPosition(core_.PreListen().LastTime());
+  });
   connect(&core_, &ConsoleCore::libraryScanWanted, this, &TSpinwaveMain::EditDatabaseClick);
 
   // Title streaming and Live365.

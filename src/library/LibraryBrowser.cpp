@@ -26,6 +26,7 @@
 #include <algorithm>
 
 #include "controls/DirTreeView.h"
+#include "core/AsciiText.h"
 #include "controls/TEMSlider.h"
 #include "library/LibraryModel.h"
 #include "library/LibraryScan.h"
@@ -377,13 +378,20 @@ bool LibraryBrowser::ShowLibraryRow(const std::string& file) {
   if (file.empty()) return false;
   // The row is looked up among all rows: a filter that hides it ends first.
   const int fileCol = ColumnIndex(library, "File");
+  int row = -1;
   if (library.Filtered) {
-    const bool found = library.FindExact(fileCol, file);
-    if (!found) return false;
-    model_.EndFilter();
+    // Shown by the filter: it stays; hidden by it: the filter ends.
+    for (int r = 0; r < library.GetRowCount() && row < 0; ++r)
+      if (EqualsNoCase(library.GetItem(fileCol, r), file)) row = r;
+    if (row < 0) {
+      if (!library.FindExact(fileCol, file)) return false;
+      model_.EndFilter();
+    }
   }
-  if (!library.FindExact(fileCol, file)) return false;
-  const int row = library.FoundRow;
+  if (row < 0) {
+    if (!library.FindExact(fileCol, file)) return false;
+    row = library.FoundRow;
+  }
   if (model_.CurrentView() != LibraryModel::ShowLibrary) model_.BrowseTreePathChange("Database");
   dbGrid_->SetRow(row + 1);
   dbGrid_->Repaint();
@@ -498,6 +506,10 @@ void LibraryBrowser::StopRecordClick() {
 
 void LibraryBrowser::SetPreListenTime(int minutes, int seconds) {
   timeData_->setText(QString("%1:%2").arg(minutes).arg(seconds, 2, 10, QChar('0')));
+}
+
+void LibraryBrowser::SetPreListenPosition(int ms) {
+  if (!dataSlider_->Dragging()) dataSlider_->SetValue(ms);
 }
 
 void LibraryBrowser::EditTrackClick() {

@@ -112,6 +112,8 @@ class LibraryBrowser : public QWidget {
   void EditDatabaseClick();
   // The pre-listen deck's time (the console connects the pre-listen port's time here).
   void SetPreListenTime(int minutes, int seconds);
+  // The pre-listen deck's position in ms: the slider takes it unless the user is dragging it.
+  void SetPreListenPosition(int ms);
   void SetShowCount(bool on);
 
  signals:

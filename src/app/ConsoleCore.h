@@ -147,6 +147,9 @@ class ConsoleCore : public QObject {
   // ShowLive365 button (Live365Ctrl), from the live options.
   bool SendInfoButtonVisible() const;
   bool Live365ButtonVisible() const;
+  // The console's timer (the time of day for the start times) runs; it rests while a library
+  // scan runs.
+  bool PauseTimerRunning() const { return pauseTimer_.isActive(); }
 
  signals:
   // The library has no rows at the first activation: the library scan dialog is wanted.

@@ -16,6 +16,7 @@
 #include "library/LibraryBrowser.h"
 #include "library/LibraryModel.h"
 #include "options/OptionsStore.h"
+#include "options/PasswordDialogs.h"
 #include "playlist/PlaylistModel.h"
 #include "table/TEMDB.h"
 #include "table/TEMDBGrid.h"
@@ -46,6 +47,8 @@ void TSpinwaveMain::ConnectLibrary() {
     b->SetPreListenPosition(core_.PreListen().LastTime());
   });
   connect(&core_, &ConsoleCore::libraryScanWanted, this, &TSpinwaveMain::EditDatabaseClick);
+  // With AllSecured on the scan dialog opens only after the password.
+  b->AskPassword = [this] { return spinwave::AskPassword(this); };
 
   // Title streaming and Live365.
   TitleStreamer& streamer = core_.Streamer();

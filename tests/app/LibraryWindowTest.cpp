@@ -22,6 +22,7 @@
 #include "engine/DeckPort.h"
 #include "library/LibraryBrowser.h"
 #include "library/LibraryModel.h"
+#include "library/TEditData.h"
 #include "library/TEditDatabase.h"
 #include "playlist/DeckTransport.h"
 #include "playlist/PlaylistModel.h"
@@ -216,6 +217,30 @@ TEST_F(LibraryWindow, AnEmptyLibraryOpensTheScanDialogAndSetupDatabaseOpensItToo
   database->trigger();
   ASSERT_NE(Browser().EditDatabase(), nullptr);
   EXPECT_TRUE(Browser().EditDatabase()->isVisible());
+}
+
+TEST_F(LibraryWindow, ThePopupEditsAndRemovesLibraryRows) {
+  const std::string a = Track("a", 300), b = Track("b", 300), c = Track("c", 300);
+  WriteLibrary({{"A", "One", a, 300}, {"B", "Two", b, 300}, {"C", "Three", c, 300}});
+  Open();
+  TEMDBGrid* grid = Browser().DBGrid();
+  grid->SetRow(2);
+  grid->SetSelected(2, true);
+  Browser().EditTrackAction()->trigger();
+  ASSERT_NE(Browser().TrackEditorForm(), nullptr);
+  EXPECT_TRUE(Browser().TrackEditorForm()->isVisible());
+  Browser().TrackEditorForm()->hide();
+
+  // Remove: the question is answered Yes (the test's message capture); the file is rewritten
+  // and the status bar counts again.
+  grid->SetSelected(2, true);
+  Browser().DeleteTrackAction()->trigger();
+  EXPECT_EQ(TrackCount(), "2 tracks in database");
+  TEMDB reread;
+  reread.Title = kLibraryTitle;
+  ASSERT_TRUE(reread.LoadFromFile(Program("data/data.db")));
+  EXPECT_EQ(reread.RowCount(), 2);
+  EXPECT_FALSE(reread.FindExact(ColumnIndex(reread, "File"), b));
 }
 
 TEST_F(LibraryWindow, PlaylistsInTheListsFolderJoinTheTree) {

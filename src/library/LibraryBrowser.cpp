@@ -84,7 +84,7 @@ LibraryBrowser::LibraryBrowser(LibraryModel& model, const OptionsStore& options,
   splitter->addWidget(views);
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({180, 520});
+  splitter->setSizes({150, 520});
 
   // Bottom bar: search button, search panel, pre-listen panel, track count.
   bottom_ = new QWidget(this);

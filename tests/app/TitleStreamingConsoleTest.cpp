@@ -122,5 +122,21 @@ TEST_F(TitleStreamingConsole, AServerThatFailsIsAStatusLineNotABox) {
   core->Close();
 }
 
+TEST_F(TitleStreamingConsole, TheFirstActivationAsksTheUpdateServerOnce) {
+  TestHttpServer updates;
+  updates.SetAnswer(200, "2.99.1");
+  WriteIni("[Internet]\nUpdateHost=127.0.0.1:" + updates.PortText() + "\n");
+  auto core = MakeCore();
+  core->Activate();
+  core->Activate();  // later activations ask nothing
+  ASSERT_TRUE(updates.WaitForRequests(1));
+  EXPECT_EQ(updates.RequestLines().front(), "GET /~spinwave/update.php HTTP/1.1");
+  ASSERT_TRUE(WaitUntil([&] { return !messages.Texts().empty(); }));
+  EXPECT_EQ(messages.Texts().front(), "Spinwave v2.99.1");
+  Settle();
+  EXPECT_EQ(updates.Requests().size(), 1u);
+  core->Close();
+}
+
 }  // namespace
 }  // namespace spinwave::test

@@ -10,6 +10,10 @@
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
 #include "engine/soundlib.h"
+#include "broadcast/Live365Control.h"
+#include "broadcast/TitleStreamer.h"
+#include "broadcast/UpdateCheck.h"
+#include "library/LibraryModel.h"
 #include "meta/FolderStructures.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
@@ -82,6 +86,7 @@ ConsoleCore::ConsoleCore(QStringList commandLine, std::string settingsFile,
   // The console's timer keeps the time of day for the broadcast start times.
   pauseTimer_.setInterval(10);
   connect(&pauseTimer_, &QTimer::timeout, transport_.get(), &DeckTransport::PauseTimerTimer);
+  BuildLibraryAndBroadcast();
 
   // Switches pressed at start as the user would press them. The console is not activated yet,
   // so automix goes on even before the playlist is read.
@@ -95,6 +100,11 @@ ConsoleCore::~ConsoleCore() {
     // nothing is written.
     pauseTimer_.stop();
   }
+  // The browser's scan uses the checking deck; the streamer listens to the transport.
+  browser_.reset();
+  updateCheck_.reset();
+  live365_.reset();
+  streamer_.reset();
   // Ports before the components they listen to; the transport before the ports.
   transport_.reset();
   preListenPort_.reset();
@@ -237,6 +247,7 @@ void ConsoleCore::Activate(const DeckControlSet* deck1, const DeckControlSet* de
   transport_->SetActivated(true);
   RestorePlaylist();
   ExecuteCommandLine(commandLine_);
+  ActivateLibraryAndBroadcast();
   transport_->PauseTimerTimer();
   pauseTimer_.start();
   emit activated();
@@ -361,7 +372,7 @@ void ConsoleCore::Close() {
     player1_->Stop(i);
     player1_->CloseFile(i);
   }
-  transport_->SayNoTitle();
+  CloseBroadcast();
 
   std::string error;
   if (!playlistModel_->Save(KeptPlaylistPath(), &error))

@@ -35,6 +35,10 @@ namespace spinwave {
 
 class CheckingDeckReader;
 class DeckPort;
+class LibraryModel;
+class Live365Control;
+class TitleStreamer;
+class UpdateCheck;
 class DeckTransport;
 class OptionsStore;
 class PlaylistModel;
@@ -140,10 +144,33 @@ class ConsoleCore : public QObject {
   // Without it each slot gets an entry without controls, so the indices stay fixed.
   std::function<int(TFMODJingle& jingles, int slot)> CreateJinglePlayer;
 
+  // --- Library browser and broadcasting (ConsoleCoreLibrary.cpp) ------------------------------
+  // "v" and the version number, at least six characters after the "v" ("v2.00.0"): what the
+  // status bar shows and what the update check compares.
+  static QString VersionText();
+  // The browser's logic over the library: what the tree shows, search, pre-listen on the
+  // pre-listen entry, removing rows, the track count and the library scan (Scan()).
+  LibraryModel& Browser() { return *browser_; }
+  // The one owner of the SendInfo switch and of what the servers were sent.
+  TitleStreamer& Streamer() { return *streamer_; }
+  Live365Control& Live365() { return *live365_; }
+  UpdateCheck& Updates() { return *updateCheck_; }
+  // Whether the console shows its SendInfo button (any destination enabled) and its
+  // ShowLive365 button (Live365Ctrl), from the live options.
+  bool SendInfoButtonVisible() const;
+  bool Live365ButtonVisible() const;
+  // The console's timer (the time of day for the start times) runs; it rests while a library
+  // scan runs.
+  bool PauseTimerRunning() const { return pauseTimer_.isActive(); }
+
  signals:
   // The library has no rows at the first activation: the library scan dialog is wanted.
   void libraryScanWanted();
   void activated();
+  // The options changed what the SendInfo or ShowLive365 button shows.
+  void broadcastButtonsChanged();
+  // A line for the status bar (a title that was not sent, a failed request, Live365).
+  void statusMessage(const QString& text);
 
  private:
   void CreateFolders();
@@ -156,6 +183,11 @@ class ConsoleCore : public QObject {
   void RegisterEntries(const DeckControlSet* deck1, const DeckControlSet* deck2,
                        const DeckControlSet* preListen);
   void CountPlay(const QString& file);
+  // Library browser and broadcasting: made with the core, started at the first activation
+  // (after the entries exist), told at close.
+  void BuildLibraryAndBroadcast();
+  void ActivateLibraryAndBroadcast();
+  void CloseBroadcast();
 
   QStringList commandLine_;
   ConsoleCoreOptions coreOptions_;
@@ -187,6 +219,12 @@ class ConsoleCore : public QObject {
   std::unique_ptr<DeckPort> preListenPort_;
   std::unique_ptr<DeckTransport> transport_;
   QTimer pauseTimer_;
+
+  // Library browser and broadcasting.
+  std::unique_ptr<LibraryModel> browser_;
+  std::unique_ptr<TitleStreamer> streamer_;
+  std::unique_ptr<Live365Control> live365_;
+  std::unique_ptr<UpdateCheck> updateCheck_;
 
   bool activated_ = false;
   bool closed_ = false;

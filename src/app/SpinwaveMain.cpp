@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 #include "app/ConsoleCore.h"
-#include "app/LibraryPane.h"
+#include "app/DeckControlSet.h"
 #include "app/PanelArt.h"
 #include "app/PlayersPanel.h"
 #include "controls/ControlTypes.h"
@@ -36,6 +36,8 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "engine/DeckPort.h"
+#include "library/LibraryBrowser.h"
+#include "library/LibraryModel.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
 #include "playlist/PlaylistFiles.h"
@@ -103,28 +105,7 @@ TSpinwaveMain::~TSpinwaveMain() {
   core_.Playlist().LoadProgress = nullptr;
 }
 
-QString TSpinwaveMain::VersionText() {
-  // The build gives "v<major>.<minor>.<patch>"; the minor number is written with two digits so
-  // that the number after the "v" has the six characters the update check compares.
-  QString number = QStringLiteral(SPINWAVE_VERSION_TEXT).mid(1);
-  QStringList parts = number.split('.');
-  if (parts.size() >= 2 && parts[1].size() < 2) parts[1] = parts[1].rightJustified(2, '0');
-  number = parts.join('.');
-  while (number.size() < 6) number += ".0";
-  return "v" + number;
-}
-
-std::string TSpinwaveMain::UpdateMessage(const std::string& versionText,
-                                         const std::string& reply) {
-  const std::string running = versionText.substr(versionText.empty() ? 0 : 1, 6);
-  if (reply.substr(0, 6) != running && reply.rfind("2.", 0) == 0) return "Spinwave v" + reply;
-  return {};
-}
-
-void TSpinwaveMain::UpdateInfoRecieved(const std::string& reply) {
-  const std::string message = UpdateMessage(VersionText().toStdString(), reply);
-  if (!message.empty()) ShowMessage(message);
-}
+QString TSpinwaveMain::VersionText() { return ConsoleCore::VersionText(); }
 
 // --- Building -------------------------------------------------------------------------------
 
@@ -193,7 +174,7 @@ void TSpinwaveMain::BuildWidgets() {
   statusPanels_[0]->setFixedWidth(kStatusPanel0Width);
   statusPanels_[2]->setFixedWidth(kStatusPanel2Width);
   statusPanels_[3]->setText(QStringLiteral("Spinwave ") + VersionText());
-  statusPanels_[2]->setText(core_.OutputNote());
+  statusPanels_[2]->setToolTip(core_.OutputNote());
   ShowTotal();
   ShowRowCount();
   // The deck panel is never cut: the window is at least as wide as it.
@@ -219,11 +200,9 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
   jingles->setVisible(core_.Settings() && core_.Settings()->JingleEnabled);
   jingles->setEnabled(false);  // until the jingle bank's form is connected
   add("SendInfo", "SEND INFO", "Send the playing title to the streaming servers",
-      [this] {
-        Button("SendInfo")->ToggleSwitch();
-        core_.Transport().SetSendInfo(Button("SendInfo")->ButtonOn());
-      },
-      72);
+      [this] { SendInfoClick(); }, 72);
+  add("ShowLive365", "LIVE365", "Show or hide the Live365 window", [this] { ShowLive365Click(); },
+      62);
   layout->addSpacing(10);
   add("ClearList", "NEW", "Clear the playlist", [this] { ClearListClick(); }, 44);
   add("OpenList", "OPEN", "Open a playlist", [this] { OpenListClick(); }, 44);
@@ -253,14 +232,6 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
   layout->addStretch();
 }
 
-LibraryPane* TSpinwaveMain::BuildLibrary(QWidget* parent) {
-  auto* pane = new LibraryPane(core_.Library(), core_.Startup().ShowBrowser, parent);
-  connect(pane, &LibraryPane::addRequested, this, [this] { AddToPlaylist(false); });
-  connect(pane, &LibraryPane::sourcePressed, this,
-          [this] { core_.Playlist().SetInsertionRow(core_.Playlist().RowCount()); });
-  return pane;
-}
-
 void TSpinwaveMain::BuildMenus() {
   setupMenu_ = new QMenu(this);
   setupMenu_->setObjectName(QStringLiteral("SetupMenu"));
@@ -270,9 +241,9 @@ void TSpinwaveMain::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  // The library scan and the options dialog are parts of their own; their entries stay
-  // disabled until those parts connect to them (docs/app.md).
-  setup("CtrlDatabase", "Database", [this] { emit core_.libraryScanWanted(); })->setEnabled(false);
+  // The options dialog is a part of its own; its entry stays disabled until that part connects
+  // to it (docs/app.md).
+  setup("CtrlDatabase", "Database", [this] { EditDatabaseClick(); });
   setup("CtrlOptions", "Options", [] {})->setEnabled(false);
   dockPlayers_ = setup("Dockplayers", "Dock players", [this] { DockPlayers(); });
   dockPlayers_->setVisible(false);  // only while the deck panel floats
@@ -386,6 +357,7 @@ void TSpinwaveMain::ConnectCore() {
   });
   connect(&t, &DeckTransport::captionChanged, this, &QWidget::setWindowTitle);
   ConnectAutomix();
+  ConnectLibrary();
 
   connect(&list, &PlaylistModel::rowChanged, this, &TSpinwaveMain::RepaintRow);
   for (auto signal : {&PlaylistModel::rowsReset})
@@ -494,13 +466,16 @@ void TSpinwaveMain::FormActivate() {
     const int treeWidth = s ? s->ReadInteger("Window", "Tree", 0) : 0;
     if (treeWidth > 0) library_->SetTreeWidth(treeWidth);
 
-    core_.Activate(&players_->Controls(0), &players_->Controls(1), nullptr);
+    // The pre-listen panel's position slider moves with the pre-listen deck; its play and stop
+    // buttons go through the browser.
+    DeckControlSet preListen;
+    preListen.positionSlider = library_->PreListenSlider();
+    core_.Activate(&players_->Controls(0), &players_->Controls(1), &preListen);
     ApplyOptions();
+    if (!core_.OutputNote().isEmpty()) ShowStatusMessage(core_.OutputNote());
     playlist_->setFocus();
   }
-  const int tracks = core_.Library().RowCount();
-  if (core_.OutputNote().isEmpty())
-    statusPanels_[2]->setText(QStringLiteral("Library: %1 tracks").arg(tracks));
+  core_.Browser().SetDBInfo();
 }
 
 void TSpinwaveMain::ApplyOptions() {
@@ -698,8 +673,10 @@ void TSpinwaveMain::XFaderClick() { core_.Transport().XFaderClick(); }
 void TSpinwaveMain::AddToPlaylist(bool fromDrop) {
   SyncCursor();
   PlaylistModel& list = core_.Playlist();
-  if (library_->FileListShown()) {
+  if (library_->FileListShown() || !library_->LibraryShown()) {
+    // A folder's files, or the rows of a browsed playlist file (read again from the files).
     list.AddFiles(library_->SelectedFiles(), fromDrop ? AddMode::InsertFromFolder : AddMode::Append);
+    if (!library_->FileListShown()) library_->ClearLibrarySelection();
   } else {
     list.AddLibraryRows(core_.Library(), library_->SelectedLibraryRows(),
                         fromDrop ? AddMode::Insert : AddMode::Append);
@@ -786,11 +763,19 @@ void TSpinwaveMain::PlaylistDrop(const QString& source, int x, int y) {
 }
 
 void TSpinwaveMain::PlayersDrop(const QString& source, int x) {
-  // Only a playlist row goes onto a deck: the press that started the drag made it the
-  // playlist's current row, which the deck's play button then loads. (A library row dropped
-  // here would load whatever playlist row happened to be current.)
-  if (source != QLatin1String("Playlist")) return;
+  // A deck plays playlist rows: a playlist row is made current by the press that started the
+  // drag; library rows first join the end of the playlist and the first of them goes onto the
+  // deck (the deck's play button would otherwise load whatever playlist row was current).
   const int deck = x < players_->width() / 2 ? 0 : 1;
+  if (source == QLatin1String("DBGrid")) {
+    const int before = core_.Playlist().RowCount();
+    core_.Playlist().SetInsertionRow(before);
+    AddToPlaylist(false);
+    if (core_.Playlist().RowCount() == before) return;
+    playlist_->SetRow(before);
+  } else if (source != QLatin1String("Playlist")) {
+    return;
+  }
   SyncCursor();
   core_.Transport().EjectClick(deck);
   core_.Transport().PlayClick(deck);
@@ -896,7 +881,9 @@ bool TSpinwaveMain::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
       auto* e = static_cast<QDragMoveEvent*>(event);
-      if (MimeSource(e->mimeData()) == QLatin1String("Playlist")) e->acceptProposedAction();
+      const QString from = MimeSource(e->mimeData());
+      if (from == QLatin1String("Playlist") || from == QLatin1String("DBGrid"))
+        e->acceptProposedAction();
       else e->ignore();
       return true;
     }

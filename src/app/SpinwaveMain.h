@@ -4,13 +4,13 @@
 //
 // Layout: the deck panel (PlayersPanel, centred in ThePlayers) with the audio-control panel
 // below it while the crossfader is on; the console buttons; the playlist grid on the left and
-// the library side (LibraryPane: folder tree, library grid, folder file list) on the right;
-// the status bar (total playing time, playlist rows, sound and library notes, version).
+// the library browser (LibraryBrowser: folder tree, library grid or folder file list, search,
+// pre-listen) on the right; the status bar (total playing time, playlist rows or the last
+// broadcast message, the library's track count, version).
 //
-// Seams for the parts that come later: the library browser replaces LibraryPane (BuildLibrary);
-// the options dialog opens from CtrlOptionsClick; the jingle bank's form from JinglesClick; the
-// library scan from EditDatabaseClick; title streaming listens to the transport's titleToSend;
-// skins move the panel's controls by name. See docs/app.md.
+// Seams for the parts that come later: the options dialog opens from CtrlOptionsClick; the
+// jingle bank's form from JinglesClick; skins move the panel's controls by name. See
+// docs/app.md.
 #pragma once
 
 #include <functional>
@@ -28,7 +28,8 @@ class QSplitter;
 
 namespace spinwave {
 class ConsoleCore;
-class LibraryPane;
+class LibraryBrowser;
+class TLive365;
 class PlayersPanel;
 class TEMButton;
 class TEMDBGrid;
@@ -50,11 +51,6 @@ class TSpinwaveMain : public QMainWindow {
 
   // "v" followed by the version number, at least six characters after the "v" ("v2.00.0").
   static QString VersionText();
-  // What the update check shows for a reply: "Spinwave v" + reply when the reply's first six
-  // characters differ from the six after the "v" of `versionText` and the reply begins with
-  // "2."; otherwise empty (nothing is shown).
-  static std::string UpdateMessage(const std::string& versionText, const std::string& reply);
-  void UpdateInfoRecieved(const std::string& reply);
 
   // --- Life cycle -----------------------------------------------------------------------------
   // First activation: the core's work (entries bound to the panel's controls, playlist,
@@ -89,12 +85,19 @@ class TSpinwaveMain : public QMainWindow {
   void PlayersDrop(const QString& source, int x);
   // Files dropped from the desktop.
   void DropFiles(const QStringList& paths);
+  // Library and broadcasting (SpinwaveMainLibrary.cpp).
+  void EditDatabaseClick();
+  void SendInfoClick();
+  void ShowLive365Click();
+  // A line of the title streaming or Live365 in the status bar's hint panel.
+  void ShowStatusMessage(const QString& text);
 
   // --- Controls ---------------------------------------------------------------------------------
   spinwave::PlayersPanel* Players() const { return players_; }
   spinwave::TImagePanel* ThePlayers() const { return thePlayers_; }
   spinwave::TEMDBGrid* Playlist() const { return playlist_; }
-  spinwave::LibraryPane* Library() const { return library_; }
+  spinwave::LibraryBrowser* Library() const { return library_; }
+  spinwave::TLive365* Live365Window() const { return live365_; }
   QMenu* SetupMenu() const { return setupMenu_; }
   QMenu* PlaylistMenu() const { return playlistMenu_; }
   QMenu* SegueMenu() const { return segueMenu_; }
@@ -124,8 +127,11 @@ class TSpinwaveMain : public QMainWindow {
  private:
   void BuildWidgets();
   void BuildButtons(QWidget* parent, class QHBoxLayout* layout);
-  // The library side; the library browser takes this place.
-  spinwave::LibraryPane* BuildLibrary(QWidget* parent);
+  // The library browser at the right of the playlist (SpinwaveMainLibrary.cpp).
+  spinwave::LibraryBrowser* BuildLibrary(QWidget* parent);
+  void ConnectLibrary();
+  void ShowBroadcastButtons();
+  void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();
   void ApplyStartupSettings();
@@ -150,7 +156,8 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::PlayersPanel* players_ = nullptr;
   spinwave::TEMDBGrid* playlist_ = nullptr;
   QWidget* dropLine_ = nullptr;
-  spinwave::LibraryPane* library_ = nullptr;
+  spinwave::LibraryBrowser* library_ = nullptr;
+  spinwave::TLive365* live365_ = nullptr;
   QSplitter* mainSplitter_ = nullptr;
   QComboBox* secSwitch_ = nullptr;
   spinwave::TEMLed* autoMixLed_ = nullptr;

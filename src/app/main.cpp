@@ -1,5 +1,6 @@
 // The spinwave program: one console per user. A start while a console runs hands its arguments
 // over (or raises the running window) and ends; otherwise the console starts.
+// `spinwave --scan FOLDER [--exact]` adds a folder to the library without a window.
 #include <cstdio>
 #include <exception>
 
@@ -14,6 +15,7 @@
 #include "app/SingleInstance.h"
 #include "app/SpinwaveMain.h"
 #include "core/Messages.h"
+#include "library/LibraryScanCommand.h"
 
 namespace {
 
@@ -21,6 +23,24 @@ QStringList Arguments(int argc, char** argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   return arguments;
+}
+
+// Exit status of `--scan` while a console runs (the scan's own are 0, 1 and 2).
+constexpr int kScanConsoleRuns = 3;
+
+// `--scan`: runs only while no console does, and holds the console's lock meanwhile, so that
+// the console and the scan never write the library at the same time (each would lose the
+// other's rows).
+int RunScan(const QStringList& arguments) {
+  spinwave::SingleInstance instance;
+  QString error;
+  if (!instance.TakeLock(&error)) {
+    std::fprintf(stderr,
+                 "Spinwave is running: close the console before scanning into its library "
+                 "(nothing was scanned)\n");
+    return kScanConsoleRuns;
+  }
+  return spinwave::RunLibraryScanCommand(arguments.mid(1));
 }
 
 }  // namespace
@@ -33,6 +53,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     return spinwave::RenderCommand::Main(arguments);
   }
+  if (!arguments.isEmpty() && arguments.first() == QLatin1String("--scan"))
+    return RunScan(arguments);
   spinwave::SingleInstance instance;
   QString error;
   if (!instance.TakeLock(&error)) {

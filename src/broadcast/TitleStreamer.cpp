@@ -50,7 +50,10 @@ void TitleStreamer::SendInfoClick() {
 }
 
 bool TitleStreamer::TrackStarted(const std::string& artist, const std::string& title) {
-  const std::string caption = artist + " - " + title;
+  return NewCaption(artist + " - " + title);
+}
+
+bool TitleStreamer::NewCaption(const std::string& caption) {
   if (caption == caption_) return false;
   caption_ = caption;
   emit CaptionChanged(QString::fromStdString(caption_));

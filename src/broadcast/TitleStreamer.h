@@ -50,6 +50,9 @@ class TitleStreamer : public QObject {
   // differs from it (CaptionChanged), and is sent when SendInfo is on. True when the caption
   // changed.
   bool TrackStarted(const std::string& artist, const std::string& title);
+  // The console's caption changed (the deck transport reports it): the caption is taken, and
+  // sent when SendInfo is on and it differs from the last one. True when it changed.
+  bool NewCaption(const std::string& caption);
   // The console closes: when SendInfo is on, the destinations are told that nothing plays.
   // Follow with WaitForRequests so that the requests leave before the program ends.
   void Closing();

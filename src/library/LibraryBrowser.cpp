@@ -26,6 +26,7 @@
 #include <algorithm>
 
 #include "controls/DirTreeView.h"
+#include "core/AsciiText.h"
 #include "controls/TEMSlider.h"
 #include "library/LibraryModel.h"
 #include "library/LibraryScan.h"
@@ -76,11 +77,14 @@ LibraryBrowser::LibraryBrowser(LibraryModel& model, const OptionsStore& options,
   views->addWidget(dbGrid_);
   views->addWidget(fileList_);
 
-  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  auto* splitter = splitter_;
+  browseTree_->setMinimumWidth(40);
   splitter->addWidget(browseTree_);
   splitter->addWidget(views);
+  splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({180, 520});
+  splitter->setSizes({150, 520});
 
   // Bottom bar: search button, search panel, pre-listen panel, track count.
   bottom_ = new QWidget(this);
@@ -206,8 +210,10 @@ LibraryBrowser::LibraryBrowser(LibraryModel& model, const OptionsStore& options,
   connect(fileList_, &QListWidget::itemDoubleClicked, this,
           [this] { emit AddToPlaylistRequested(SelectedFiles()); });
 
-  // A folder node dragged onto the playlist adds its audio files (as file URLs).
+  // Rows, files and folder nodes are dragged onto the playlist.
   browseTree_->viewport()->installEventFilter(this);
+  dbGrid_->installEventFilter(this);
+  fileList_->viewport()->installEventFilter(this);
   browseTree_->OnPathChange = [this](TDirTreeView*, const std::string& path) { ShowPath(path); };
 
   // Search panel.
@@ -282,37 +288,137 @@ LibraryBrowser::~LibraryBrowser() {
 }
 
 bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == browseTree_->viewport()) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      auto* e = static_cast<QMouseEvent*>(event);
-      dragFolder_.clear();
-      TDirTreeNode* node = TDirTreeView::Node(browseTree_->itemAt(e->position().toPoint()));
-      if (e->button() == Qt::LeftButton && node && node->Data.Kind == ftFolder &&
-          !node->Data.Path.empty()) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  const bool tree = watched == browseTree_->viewport();
+  if (!tree && widget != dbGrid_ && widget != fileList_->viewport())
+    return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* e = static_cast<QMouseEvent*>(event);
+    pressedIn_ = nullptr;
+    dragFolder_.clear();
+    if (e->button() != Qt::LeftButton || (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+      return QWidget::eventFilter(watched, event);
+    dragStart_ = e->position().toPoint();
+    if (tree) {
+      // Only a folder node drags (its files go to the playlist).
+      TDirTreeNode* node = TDirTreeView::Node(browseTree_->itemAt(dragStart_));
+      if (node && node->Data.Kind == ftFolder && !node->Data.Path.empty()) {
         dragFolder_ = node->Data.Path;
-        dragStart_ = e->position().toPoint();
+        pressedIn_ = widget;
       }
-    } else if (event->type() == QEvent::MouseMove && !dragFolder_.empty()) {
-      auto* e = static_cast<QMouseEvent*>(event);
-      if ((e->buttons() & Qt::LeftButton) &&
-          (e->position().toPoint() - dragStart_).manhattanLength() >= 5) {
-        const QList<QUrl> urls = FolderFileUrls(dragFolder_);
-        dragFolder_.clear();
-        if (!urls.isEmpty()) {
-          auto* drag = new QDrag(this);
-          auto* mime = new QMimeData;
-          mime->setUrls(urls);
-          drag->setMimeData(mime);
-          drag->exec(Qt::CopyAction);
-          return true;
-        }
+    } else {
+      emit SourcePressed();
+      pressedIn_ = widget;
+      if (widget == dbGrid_) {
+        int row, col;
+        dbGrid_->MouseToCell(dragStart_.x(), dragStart_.y(), row, col);
+        if (row < 1) pressedIn_ = nullptr;  // the header sorts and sizes; it does not drag
       }
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-      dragFolder_.clear();
     }
+  } else if (event->type() == QEvent::MouseMove && pressedIn_ == widget && widget) {
+    auto* e = static_cast<QMouseEvent*>(event);
+    if ((e->buttons() & Qt::LeftButton) &&
+        (e->position().toPoint() - dragStart_).manhattanLength() > kDragThreshold) {
+      pressedIn_ = nullptr;
+      if (widget == dbGrid_ && dbGrid_->GetMode() == 4) return false;  // sizing a column
+      StartDrag(widget);
+      return true;
+    }
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    pressedIn_ = nullptr;
+    dragFolder_.clear();
   }
   return QWidget::eventFilter(watched, event);
 }
+
+void LibraryBrowser::StartDrag(QWidget* source) {
+  QList<QUrl> urls;
+  QString name;
+  if (source == browseTree_->viewport()) {
+    name = browseTree_->objectName();
+    urls = FolderFileUrls(dragFolder_);
+    dragFolder_.clear();
+    if (urls.isEmpty()) return;
+  } else {
+    name = source == dbGrid_ ? dbGrid_->objectName() : fileList_->objectName();
+    for (const std::string& f : SelectedFiles()) urls << QUrl::fromLocalFile(QString::fromStdString(f));
+  }
+  auto* drag = new QDrag(source);
+  auto* mime = new QMimeData;
+  mime->setData(kConsoleDragMime, name.toUtf8());
+  mime->setUrls(urls);
+  drag->setMimeData(mime);
+  drag->exec(Qt::CopyAction);
+  if (source == dbGrid_) ClearLibrarySelection();
+}
+
+// --- What the console's playlist asks ---------------------------------------------------------
+
+bool LibraryBrowser::FileListShown() const {
+  return model_.CurrentView() == LibraryModel::ShowFolder;
+}
+
+bool LibraryBrowser::LibraryShown() const {
+  return model_.CurrentView() == LibraryModel::ShowLibrary;
+}
+
+std::vector<int> LibraryBrowser::SelectedLibraryRows() const {
+  std::vector<int> rows;
+  for (int r = 1; r < dbGrid_->GetRowCount(); ++r)
+    if (dbGrid_->GetSelected(r)) rows.push_back(r - 1);
+  return rows;
+}
+
+void LibraryBrowser::ClearLibrarySelection() { dbGrid_->DeSelectAll(); }
+
+void LibraryBrowser::SelectAllFiles() { fileList_->selectAll(); }
+
+bool LibraryBrowser::ShowLibraryRow(const std::string& file) {
+  TEMDB& library = model_.Library();
+  if (file.empty()) return false;
+  // The row is looked up among all rows: a filter that hides it ends first.
+  const int fileCol = ColumnIndex(library, "File");
+  int row = -1;
+  if (library.Filtered) {
+    // Shown by the filter: it stays; hidden by it: the filter ends.
+    for (int r = 0; r < library.GetRowCount() && row < 0; ++r)
+      if (EqualsNoCase(library.GetItem(fileCol, r), file)) row = r;
+    if (row < 0) {
+      if (!library.FindExact(fileCol, file)) return false;
+      model_.EndFilter();
+    }
+  }
+  if (row < 0) {
+    if (!library.FindExact(fileCol, file)) return false;
+    row = library.FoundRow;
+  }
+  if (model_.CurrentView() != LibraryModel::ShowLibrary) model_.BrowseTreePathChange("Database");
+  dbGrid_->SetRow(row + 1);
+  dbGrid_->Repaint();
+  return true;
+}
+
+void LibraryBrowser::AddPlaylistNode(const std::string& path) {
+  TDirTreeNode* playlists = browseTree_->GetSpecialNode(ftPlaylists);
+  if (!playlists) return;
+  const size_t slash = path.find_last_of('/');
+  browseTree_->AddSimpleNode(playlists, path,
+                             slash == std::string::npos ? path : path.substr(slash + 1),
+                             ftPlaylists);
+  playlists->sortChildren(0, Qt::AscendingOrder);
+  playlists->setExpanded(true);
+}
+
+int LibraryBrowser::TreeWidth() const {
+  return browseTree_->isVisibleTo(this) ? browseTree_->width() : 0;
+}
+
+void LibraryBrowser::SetTreeWidth(int width) {
+  const int rest = std::max(0, splitter_->width() - splitter_->handleWidth() - width);
+  splitter_->setSizes({width, rest});
+}
+
+void LibraryBrowser::SetTreeVisible(bool visible) { browseTree_->setVisible(visible); }
 
 QList<QUrl> LibraryBrowser::FolderFileUrls(const std::string& folder) {
   std::string base = folder;
@@ -400,6 +506,10 @@ void LibraryBrowser::StopRecordClick() {
 
 void LibraryBrowser::SetPreListenTime(int minutes, int seconds) {
   timeData_->setText(QString("%1:%2").arg(minutes).arg(seconds, 2, 10, QChar('0')));
+}
+
+void LibraryBrowser::SetPreListenPosition(int ms) {
+  if (!dataSlider_->Dragging()) dataSlider_->SetValue(ms);
 }
 
 void LibraryBrowser::EditTrackClick() {

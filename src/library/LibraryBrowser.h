@@ -28,9 +28,17 @@ class QListWidget;
 class QMenu;
 class QAction;
 class QPushButton;
+class QSplitter;
 class QToolButton;
 
 namespace spinwave {
+
+// The MIME type of drags that start inside the console; its data is the source's object name
+// ("Playlist", "DBGrid", "FileList", "BrowseTree"). A drag from the browser also carries the
+// files as URLs, for drops outside the console.
+inline constexpr const char* kConsoleDragMime = "application/x-spinwave-source";
+// Movement in pixels after which a press becomes a drag.
+inline constexpr int kDragThreshold = 5;
 
 class LibraryModel;
 class OptionsStore;
@@ -75,6 +83,25 @@ class LibraryBrowser : public QWidget {
   // Files of the shown rows or files that are selected.
   std::vector<std::string> SelectedFiles() const;
 
+  // --- What the console's playlist asks ---------------------------------------------------
+  // The file list is shown (a folder is chosen in the tree), else the grid.
+  bool FileListShown() const;
+  // The grid shows the library (not a browsed playlist file or a folder).
+  bool LibraryShown() const;
+  // Visible rows of the shown table that are selected (grid row - 1), in order.
+  std::vector<int> SelectedLibraryRows() const;
+  void ClearLibrarySelection();
+  // Selects every entry of the file list (a folder dragged from the tree).
+  void SelectAllFiles();
+  // Shows the library with the row of `file` current; false when the library has none.
+  bool ShowLibraryRow(const std::string& file);
+  // A playlist saved under a new name joins the tree's "Playlists" node.
+  void AddPlaylistNode(const std::string& path);
+  // Width of the folder tree (0 while it is hidden) and setting it.
+  int TreeWidth() const;
+  void SetTreeWidth(int width);
+  void SetTreeVisible(bool visible);
+
   // Handlers.
   void ShowPath(const std::string& path);
   void FileDataMenuPopup();
@@ -85,12 +112,16 @@ class LibraryBrowser : public QWidget {
   void EditDatabaseClick();
   // The pre-listen deck's time (the console connects the pre-listen port's time here).
   void SetPreListenTime(int minutes, int seconds);
+  // The pre-listen deck's position in ms: the slider takes it unless the user is dragging it.
+  void SetPreListenPosition(int ms);
   void SetShowCount(bool on);
 
  signals:
   void AddToPlaylistRequested(const std::vector<std::string>& files);
   // Before the playlist dialogs or menus take the focus the deck focus lamps go off.
   void RemoveFocusRequested();
+  // A plain left press in the grid or the file list: later drops on the playlist append.
+  void SourcePressed();
 
  private:
   void ShowView();
@@ -99,6 +130,7 @@ class LibraryBrowser : public QWidget {
   // Audio files of a folder node, as dragged onto the playlist.
   static QList<QUrl> FolderFileUrls(const std::string& folder);
   void RefreshFileList();
+  void StartDrag(QWidget* source);
 
   LibraryModel& model_;
   const OptionsStore& options_;
@@ -123,8 +155,10 @@ class LibraryBrowser : public QWidget {
   QAction* preListenStop_;
   QAction* editTrack_;
   QAction* deleteTrack_;
+  QSplitter* splitter_;
   QPoint dragStart_;
   std::string dragFolder_;
+  QWidget* pressedIn_ = nullptr;
   TEditDatabase* editDatabase_ = nullptr;
   std::unique_ptr<TrackEditor> editor_;
   std::unique_ptr<TEditData> editData_;

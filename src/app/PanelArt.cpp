@@ -125,7 +125,8 @@ QPixmap AudioCtrlPicture(QSize size) {
   QPainter p(&pixmap);
   p.fillRect(pixmap.rect(), kBackground);
   p.setRenderHint(QPainter::Antialiasing);
-  const QRectF plate(300.5, 2.5, 160, size.height() - 5.0);
+  // Wide enough for the AutoCross lamp and its caption (150 px from x 325).
+  const QRectF plate(300.5, 2.5, 178, size.height() - 5.0);
   QLinearGradient g(plate.topLeft(), plate.bottomLeft());
   g.setColorAt(0, kPlate.lighter(118));
   g.setColorAt(1, kPlate.darker(112));

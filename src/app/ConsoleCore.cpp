@@ -5,6 +5,7 @@
 
 #include "app/DeckControlSet.h"
 #include "core/AtomicFile.h"
+#include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "engine/DeckPort.h"
@@ -270,7 +271,7 @@ void ConsoleCore::ExecuteCommandLine(const QStringList& arguments) {
     } else {
       const std::string path = argument.toStdString();
       if (playlistModel_->LoadToPlaylist(path, false) == 0 && !FileExists(path))
-        ShowMessage("\"" + path + "\" doesn't exist!");
+        ShowMessage("\"" + path + "\" " + LangText("FileDoesntExist"));
     }
   }
 }
@@ -356,7 +357,7 @@ int ConsoleCore::MixBlock(std::vector<std::int16_t>& out, bool settle) {
 bool ConsoleCore::CloseQuery() {
   if (closed_) return true;
   if (transport_->AnyDeckBusy() && options_->Bool("SafeClose")) {
-    ShowMessage(kCantClose);
+    ShowMessage(LangText("CantClose"));
     return false;
   }
   return true;

@@ -4,15 +4,19 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFontMetrics>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QWidget>
 
+#include "app/PanelArt.h"
+#include "controls/TEMButton.h"
 #include "controls/TEMLed.h"
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
@@ -70,25 +74,33 @@ const LanguageEntry kConsoleHints[] = {
 // Controls translated by caption (and hint), per window.
 const LanguageEntry kConsoleCaptions[] = {
     {"AutoMixLabel", "seconds"},         {"AutoMix", "Automix"},
-    {"OpenInPlayer", "Open in player"},  {"OpenLeftPlayer", "Left player"},
-    {"OpenRightPlayer", "Right player"}, {"SegueFinetune", "Automix..."},
-    {"FindInDbase", "Find in database"}, {"RemoveX", "Remove mark"},
-    {"DontPlay", "Don't play"},          {"DeleteEntry", "Delete entry"},
+    {"OpenInPlayer", "Open in a player   (Dubbleclick)"},  {"OpenLeftPlayer", "Open in left player"},
+    {"OpenRightPlayer", "Open in right player"}, {"SegueFinetune", "Automix finetune"},
+    {"FindInDbase", "Find in database"}, {"RemoveX", "Remove X mark"},
+    {"DontPlay", "Don't play track"},          {"DeleteEntry", "Remove track(s)"},
     {"SearchIt", "Search"},              {"AddToPlaylist", "Add to playlist"},
     {"PreListenTrack", "Pre-listen"},    {"PreListenStop", "Stop pre-listening"},
     {"EditTrack", "Edit track"},         {"DeleteTrack", "Delete track"},
     {"CtrlDatabase", "Database"},        {"CtrlOptions", "Options"},
     {"Information", "Information"},      {"Help", "Help"},
-    {"ShutDown", "Shutdown"},            {"AutoCross", "Auto crossfade"},
+    {"ShutDown", "Shutdown"},            {"AutoCross", "Crossfade automatic"},
+    // The console's own commands besides those above.
+    {"OpenInPreListen", "Open in pre-listen player"}, {"Dockplayers", "Dock players"},
+    {"FadeSub", "Fade..."},               {"OnScreenKeyboard", "On-screen keyboard"},
+    // The console buttons whose captions are drawn into them.
+    {"Setup", "SETUP"},      {"Jingles", "JINGLES"},   {"SendInfo", "SEND INFO"},
+    {"ClearList", "NEW"},    {"OpenList", "OPEN"},     {"SaveList", "SAVE"},
+    {"ClearV", "CLEAR V"},   {"ClearX", "CLEAR X"},    {"Shuffle", "SHUFFLE"},
+    {"XFader", "X-FADER"},
 };
 const LanguageEntry kScanCaptions[] = {
     {"EditDatabase", "Database"},  {"Step1", "Step 1"},          {"Step2", "Step 2"},
     {"Step3", "Step 3"},           {"Step4", "Step 4"},          {"AddBtn", "Add"},
-    {"SearchBtn", "Search"},       {"EmptyBtn", "Empty database"}, {"UpdateBtn", "Update"},
-    {"CloseBtn", "Close"},         {"CancelBtn", "Cancel"},      {"BackBtn", "< Back"},
-    {"NextBtn", "Next >"},         {"KeywordBtn", "Keyword"},    {"AddStructBtn", "Add structure"},
-    {"BrowseBtn", "Browse..."},    {"RemoveBtn", "Remove"},      {"SubDirs", "Include sub-folders"},
-    {"ExactSearch", "Exact time (slow)"},
+    {"SearchBtn", "Search && Add"},       {"EmptyBtn", "Empty database"}, {"UpdateBtn", "Update"},
+    {"CloseBtn", "Close"},         {"CancelBtn", "Cancel"},      {"BackBtn", "Back"},
+    {"NextBtn", "Next"},         {"KeywordBtn", "Keyword"},    {"AddStructBtn", "Add"},
+    {"BrowseBtn", "Browse..."},    {"RemoveBtn", "Remove"},      {"SubDirs", "Include subdirectories"},
+    {"ExactSearch", "Get exact timelength"},
 };
 const LanguageEntry kOptionsCaptions[] = {
     {"CancelBtn", "Cancel"},
@@ -96,10 +108,10 @@ const LanguageEntry kOptionsCaptions[] = {
     {"OnStartup", "On Startup"},
     {"FullScrMode", "Full screen mode"},
     {"StartMaximized", "Start maximized"},
-    {"WinSizeable", "Window sizeable"},
-    {"Minimizeable", "Window minimizeable"},
-    {"StartMix", "Start automix"},
-    {"StartXFader", "Start crossfader"},
+    {"WinSizeable", "Window can be sized"},
+    {"Minimizeable", "Window can be minimized"},
+    {"StartMix", "Start with automix on"},
+    {"StartXFader", "Start with the crossfader on"},
     {"ShowBrowser", "Show the folder tree"},
     {"OnPlayback", "Playback"},
     {"ShowHints", "Show hints"},
@@ -108,7 +120,7 @@ const LanguageEntry kOptionsCaptions[] = {
     {"SafeClose", "Don't close while a player plays"},
     {"LanguageTxt", "Language:"},
     {"FontTxt", "Font:"},
-    {"Translator", "Built-in English"},
+    {"Translator", ""},
     {"UseWinColors", "Use the desktop's colours"},
     {"OutputOpt", "Output"},
     {"CentralOutput", "Only 1 output"},
@@ -116,26 +128,26 @@ const LanguageEntry kOptionsCaptions[] = {
     {"RightPlayer", "Right player:"},
     {"ListenPlayer", "Pre-listen player:"},
     {"JinglePlayer", "Jingles player:"},
-    {"BuffersizeTxt", "Buffersize:"},
+    {"BuffersizeTxt", "Buffer:"},
     {"BuffersizeMS", "milliseconds"},
     {"Left", "Left"},
     {"Right", "Right"},
-    {"RecordInput", "Talkover from the sound card input"},
+    {"RecordInput", "Talkover from the input:"},
     {"PlayersOpt", "Players"},
-    {"ExactTime", "Read the exact time when a track is loaded"},
-    {"JingleEnabled", "Jingles enabled"},
+    {"ExactTime", "Exact track length when opening (slower)"},
+    {"JingleEnabled", "Jingles (after a restart)"},
     {"IntroInTime", "Intro in the time display"},
-    {"BlinkTime", "Blink the time in the last 30 seconds"},
-    {"ReversePitch", "Reverse the pitch sliders"},
-    {"CalculateTime", "Recalculate the time when pitching"},
-    {"HWAudio", "Hardware audio (switches DSP off)"},
+    {"BlinkTime", "Blink the time at the end of a track"},
+    {"ReversePitch", "Reverse pitch slider"},
+    {"CalculateTime", "Time follows the pitch"},
+    {"HWAudio", "Hardware audio (turns DSP off)"},
     {"PitchMax", "Pitch range:"},
     {"DontStart", "Don't start a loaded track"},
-    {"TalkVolTxt", "Talkover volume:"},
+    {"TalkVolTxt", "Music during talkover:"},
     {"PlaylistOpt", "Playlist"},
     {"TrackPlayed", "When a track is played"},
     {"DelPlTracks", "Remove it from the playlist"},
-    {"UseVMark", "Mark it with \"V\""},
+    {"UseVMark", "Mark it with a V"},
     {"RepeatPl", "Repeat the playlist at its end"},
     {"TrExistPl", "Warn when a track is already in the playlist"},
     {"SortPlaylist", "Playlist columns can be sorted"},
@@ -143,9 +155,9 @@ const LanguageEntry kOptionsCaptions[] = {
     {"BroadcastTime", "Show broadcast start times"},
     {"DatabaseOpt", "Database"},
     {"VisibleFields", "The following fields are visible:"},
-    {"ShowFilePath", "Show the file path instead of images"},
+    {"ShowFilePath", "Show the file path instead of pictures"},
     {"CountPlTimes", "Count how often a track is played"},
-    {"MouseWheel", "Mousewheel scrolls x rows (0 = a whole page)"},
+    {"MouseWheel", "Mousewheel scrolls"},
     {"SecurityOpt", "Security"},
     {"AllSecured", "All edit functions are secured"},
     {"ChangePass", "Change password"},
@@ -162,13 +174,19 @@ const LanguageEntry kOptionsCaptions[] = {
     {"ShortcutOpt", "Shortcuts"},
     {"DSPActive", "DSP plug-ins active"},
     {"DSPLock", "Keep the DSP window on top"},
-    {"Shoutcast", "Streaming encoder active"},
+    {"Shoutcast", "Streaming encoder active (dsp_sc)"},
     {"ShoutcastLock", "Keep the encoder window on top"},
-    {"SAM2", "Second encoder active"},
+    {"SAM2", "Second encoder active (dsp_encoders)"},
     {"InternetOpt", "Internet"},
     {"StreamTitle", "Playing title streaming"},
     {"Live365Ctrl", "Live365 control"},
-    {"Title2Web", "Send titles to a web address"},
+    {"Title2Web", "Title to web address:"},
+};
+// Windows of their own translated by name when they are made (ApplyLanguage(QWidget*)).
+const LanguageEntry kOtherWindowCaptions[] = {
+    {"Password", "Security"},
+    {"PasswordTxt", "Fill in the password:"},
+    {"TouchBoard", "Virtual Keyboard"},
 };
 const LanguageEntry kPasswordCaptions[] = {
     {"CancelBtn", "Cancel"},
@@ -182,21 +200,6 @@ const std::pair<const char*, const char*> kFieldBoxes[] = {
     {"ShowGenre1", "DBGenre1"},   {"ShowGenre2", "DBGenre2"}, {"ShowTime", "DBTime"},
     {"ShowPlTimes", "DBPlTimes"},
 };
-
-// --- The language texts -----------------------------------------------------------------------
-
-std::map<std::string, std::string, std::less<>>& Texts() {
-  static std::map<std::string, std::string, std::less<>> texts = [] {
-    std::map<std::string, std::string, std::less<>> t;
-    for (const LanguageEntry& e : LanguageTextDefaults()) t[e.key] = e.english;
-    // Fixed keys whose value a later language falls back on.
-    t["FilterNone"] = "None";
-    t["FilterAll"] = "All";
-    t["Seconds"] = "Seconds";
-    return t;
-  }();
-  return texts;
-}
 
 std::string ReplaceLineBreaks(std::string_view value) {
   std::string out;
@@ -225,6 +228,8 @@ QObject* Find(QWidget* root, const char* name) {
 void SetCaption(QObject* control, const QString& text) {
   if (auto* group = qobject_cast<QGroupBox*>(control)) {
     group->setTitle(QLatin1Char(' ') + text + QLatin1Char(' '));
+  } else if (auto* menu = qobject_cast<QMenu*>(control)) {
+    menu->setTitle(text);  // a submenu's caption is its entry in the parent menu
   } else if (auto* action = qobject_cast<QAction*>(control)) {
     action->setText(text);
   } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
@@ -235,6 +240,18 @@ void SetCaption(QObject* control, const QString& text) {
     edit->setText(text);
   } else if (auto* lamp = qobject_cast<TEMLed*>(control)) {
     lamp->SetCaption(text);  // the auto-crossfade lamp
+  } else if (auto* button = qobject_cast<TEMButton*>(control);
+             button && button->property("textGlyph").toBool()) {
+    // A console button whose caption is drawn into its glyphs: drawn again, wider when the
+    // caption needs it so that it is never cut.
+    QSize size = button->GetSwitchGlyph(0).size();
+    QFont font = button->font();
+    font.setPixelSize(10);
+    font.setBold(true);
+    size.setWidth(std::max(size.width(), QFontMetrics(font).horizontalAdvance(text) + 10));
+    button->SetGlyphOff(art::Glyph(art::Symbol::Text, size, false, art::kAccent, text));
+    button->SetGlyphOn(art::Glyph(art::Symbol::Text, size, true, art::kAccent, text));
+    button->updateGeometry();
   } else if (auto* widget = qobject_cast<QWidget*>(control)) {
     // A page of a tab widget shows its caption on its tab.
     auto* stack = qobject_cast<QStackedWidget*>(widget->parentWidget());
@@ -261,63 +278,51 @@ QString ToolTipOf(QObject* control) {
   return {};
 }
 
+// The caption and hint steps of the language for the windows in `forms` (the console's fixed
+// hints, the captions of each window's controls, the options dialog's column boxes).
+void TranslateForms(const TLanguageFile& file, const LanguageForms& forms) {
+  // Hints of both decks' controls; the seconds displays take the minutes display's.
+  for (const FixedHint& h : kFixedHints)
+    file.SetHint(Find(forms.console, h.left), Find(forms.console, h.right), h.key);
+  if (QObject* minutes = Find(forms.console, "Minutes1")) {
+    const QString hint = ToolTipOf(minutes);
+    for (const char* seconds : {"Seconds1", "Seconds2"})
+      if (QObject* s = Find(forms.console, seconds)) SetToolTip(s, hint);
+  }
+  for (const LanguageEntry& e : kConsoleHints)
+    file.SetHint(Find(forms.console, e.key), nullptr, std::string(e.key) + "Hint");
+
+  for (const LanguageEntry& e : kConsoleCaptions) file.TranslateControl(Find(forms.console, e.key));
+  for (const LanguageEntry& e : kScanCaptions) file.TranslateControl(Find(forms.libraryScan, e.key));
+  for (const LanguageEntry& e : kOptionsCaptions) file.TranslateControl(Find(forms.options, e.key));
+
+  if (forms.changePassword) {
+    QString caption;
+    if (auto* button = qobject_cast<QAbstractButton*>(Find(forms.options, "ChangePass")))
+      caption = button->text();
+    else
+      caption = Q(file.Lookup("ChangePass", forms.changePassword->windowTitle().toStdString()));
+    forms.changePassword->setWindowTitle(caption);
+    for (const LanguageEntry& e : kPasswordCaptions)
+      file.TranslateControl(Find(forms.changePassword, e.key));
+  }
+  file.TranslateControl(Find(forms.scanInfo, "ScanInfo"));
+
+  for (const auto& [box, text] : kFieldBoxes)
+    if (auto* b = qobject_cast<QAbstractButton*>(Find(forms.options, box))) b->setText(Q(LangText(text)));
+}
+
+// The file of the language applied last ("" before any).
+std::string& CurrentLanguageFile() {
+  static std::string path;
+  return path;
+}
+QString& CurrentLanguageName() {
+  static QString name;
+  return name;
+}
+
 }  // namespace
-
-const std::vector<LanguageEntry>& LanguageTextDefaults() {
-  static const std::vector<LanguageEntry> texts = {
-      {"TotalPlay", "Total playingtime"},
-      {"SaveBtn", "Save"},
-      {"TracksDB", "tracks in database"},
-      {"DBArtist", "Artist"},
-      {"DBTitle", "Title"},
-      {"DBAlbum", "Album"},
-      {"DBYear", "Year"},
-      {"DBComment", "Comment"},
-      {"DBGenre1", "Genre 1"},
-      {"DBGenre2", "Genre 2"},
-      {"DBTime", "Time"},
-      {"DBPlTimes", "Played times"},
-      {"DelDataTitl", "Delete?"},
-      {"DelDataText", "Delete %n from the database?"},
-      {"FileDoesntExist", "doesn't exist!"},
-      {"CantClose", "Can't close unless both players are stopped!"},
-      {"PlayMixErr",
-       "Automix is ON, so tracks are loaded automatically!\nJust drag the file to the wright "
-       "position."},
-      {"LoadTrackErr",
-       "Track can't be loaded!\nPlayer(s) not on \"stop\".\n\nPut a player on \"stop\" to load a "
-       "track there."},
-      {"TrackLoadedErr", "Track is already in player %P!"},
-      {"TrackInPlaylist", "Track already in playlist!\n\nAdd it again?"},
-      {"EmptyDataTitl", "Empty database?"},
-      {"EmptyDataText", "Are you really sure to empty the database?"},
-      {"ErrorScanTitl", "Wrong file"},
-      {"ErrorScanText",
-       "is fully analysed but...\nprobably it's no MPeg file, or it's damaged!\n\nIt won't be "
-       "added to the database!"},
-      {"FinishScanTitl", "Finished scanning"},
-      {"FinishScanText", "Finished scanning of directory"},
-      {"ScanInfoText1", "Searching MP3's in:"},
-      {"ScanInfoText2", "Adding in database:"},
-      {"DelJingleTitl", "Delete jingle"},
-      {"DelJingleText", "Do you really want to delete %j from the jingle list?"},
-  };
-  return texts;
-}
-
-std::string LangText(std::string_view key) {
-  auto& texts = Texts();
-  const auto it = texts.find(key);
-  return it == texts.end() ? std::string() : it->second;
-}
-
-void ResetLanguageTexts() {
-  auto& texts = Texts();
-  for (const LanguageEntry& e : LanguageTextDefaults()) texts[e.key] = e.english;
-  texts["FilterNone"] = "None";
-  texts["FilterAll"] = "All";
-  texts["Seconds"] = "Seconds";
-}
 
 const std::vector<LanguageEntry>& EnglishLanguageTable() {
   static const std::vector<LanguageEntry> table = [] {
@@ -330,6 +335,7 @@ const std::vector<LanguageEntry>& EnglishLanguageTable() {
     add("FilterNone", "None");
     add("FilterAll", "All");
     add("Seconds", "Seconds");
+    add("Second", "second");
     for (const FixedHint& h : kFixedHints) add(h.key, h.english);
     static std::vector<std::string> hintKeys;  // the table keeps plain pointers
     if (hintKeys.empty())
@@ -340,6 +346,7 @@ const std::vector<LanguageEntry>& EnglishLanguageTable() {
     for (const LanguageEntry& e : kOptionsCaptions) add(e.key, e.english);
     for (const LanguageEntry& e : kPasswordCaptions) add(e.key, e.english);
     add("ScanInfo", "Scanning");
+    for (const LanguageEntry& e : kOtherWindowCaptions) add(e.key, e.english);
     for (const LanguageEntry& e : LanguageTextDefaults()) add(e.key, e.english);
     return t;
   }();
@@ -444,53 +451,63 @@ bool TLanguage::Apply(const QString& name, const LanguageForms& forms) {
   if (file.Lookup("VersionCheck", "0") != "2.2.0")
     ShowMessage("Language file is older, some functions aren't translated!");
 
-  // Hints of both decks' controls; the seconds displays take the minutes display's.
-  for (const FixedHint& h : kFixedHints)
-    file.SetHint(Find(forms.console, h.left), Find(forms.console, h.right), h.key);
-  if (QObject* minutes = Find(forms.console, "Minutes1")) {
-    const QString hint = ToolTipOf(minutes);
-    for (const char* seconds : {"Seconds1", "Seconds2"})
-      if (QObject* s = Find(forms.console, seconds)) SetToolTip(s, hint);
-  }
-  for (const LanguageEntry& e : kConsoleHints)
-    file.SetHint(Find(forms.console, e.key), nullptr, std::string(e.key) + "Hint");
+  TranslateForms(file, forms);
 
-  for (const LanguageEntry& e : kConsoleCaptions) file.TranslateControl(Find(forms.console, e.key));
-  for (const LanguageEntry& e : kScanCaptions) file.TranslateControl(Find(forms.libraryScan, e.key));
-  for (const LanguageEntry& e : kOptionsCaptions) file.TranslateControl(Find(forms.options, e.key));
-
-  if (forms.changePassword) {
-    QString caption;
-    if (auto* button = qobject_cast<QAbstractButton*>(Find(forms.options, "ChangePass")))
-      caption = button->text();
-    else
-      caption = Q(file.Lookup("ChangePass", forms.changePassword->windowTitle().toStdString()));
-    forms.changePassword->setWindowTitle(caption);
-    for (const LanguageEntry& e : kPasswordCaptions)
-      file.TranslateControl(Find(forms.changePassword, e.key));
-  }
-  file.TranslateControl(Find(forms.scanInfo, "ScanInfo"));
-
-  auto& texts = Texts();
-  for (const LanguageEntry& e : LanguageTextDefaults()) texts[e.key] = file.Lookup(e.key, texts[e.key]);
+  for (const LanguageEntry& e : LanguageTextDefaults())
+    SetLangText(e.key, file.Lookup(e.key, LangText(e.key)));
 
   if (QObject* grid = Find(forms.console, "DBGrid")) emit LibraryNodeNameChanged(ToolTipOf(grid));
-  emit ScanMenuChanged(Q(texts["DBArtist"]), Q(texts["DBTitle"]));
+  emit ScanMenuChanged(Q(LangText("DBArtist")), Q(LangText("DBTitle")));
 
-  texts["FilterNone"] = file.Lookup("FilterNone", texts["FilterNone"]);
-  texts["FilterAll"] = file.Lookup("FilterAll", texts["FilterAll"]);
-  emit FilterColumnsChanged({Q(texts["FilterNone"]), Q(texts["FilterAll"]), Q(texts["DBArtist"]),
-                             Q(texts["DBTitle"]), Q(texts["DBAlbum"])});
+  for (const char* word : {"FilterNone", "FilterAll"}) SetLangText(word, file.Lookup(word, LangText(word)));
+  emit FilterColumnsChanged({Q(LangText("FilterNone")), Q(LangText("FilterAll")),
+                             Q(LangText("DBArtist")), Q(LangText("DBTitle")),
+                             Q(LangText("DBAlbum"))});
 
-  for (const auto& [box, text] : kFieldBoxes)
-    if (auto* b = qobject_cast<QAbstractButton*>(Find(forms.options, box))) b->setText(Q(texts[text]));
+  // The library column boxes of the options dialog take the texts just read.
+  TranslateForms(TLanguageFile(), LanguageForms{nullptr, nullptr, forms.options, nullptr, nullptr});
 
   emit LayoutChanged();
 
-  texts["Seconds"] = file.Lookup("Seconds", texts["Seconds"]);
+  // The first entry takes the singular ("1 second") where the file gives one, else the plural
+  // word of the file, so that no entry stays in the language before.
+  const std::string none = "\x01";
+  const std::string plural = file.Lookup("Seconds", none);
+  if (plural != none) SetLangText("Seconds", plural);
+  SetLangText("Second", file.Lookup("Second", plural != none ? plural : LangText("Second")));
   QStringList fade;
-  for (int n = 1; n <= 20; ++n) fade << QString::number(n) + QLatin1Char(' ') + Q(texts["Seconds"]);
+  for (int n = 1; n <= 20; ++n)
+    fade << QString::number(n) + QLatin1Char(' ') + Q(LangText(n == 1 ? "Second" : "Seconds"));
   emit FadeMenuChanged(fade);
+  CurrentLanguageFile() = path;
+  CurrentLanguageName() = name;
+  return true;
+}
+
+QString CurrentLanguage() { return CurrentLanguageName(); }
+
+bool ApplyLanguage(QWidget* window) {
+  if (!window || CurrentLanguageFile().empty()) return false;
+  TLanguageFile file;
+  if (!file.Load(CurrentLanguageFile())) return false;
+  const QString name = window->objectName();
+  LanguageForms forms;
+  if (name == QLatin1String("Options")) {
+    forms.options = window;
+  } else if (name == QLatin1String("EditDatabase")) {
+    forms.libraryScan = window;
+  } else if (name == QLatin1String("ScanInfo")) {
+    forms.scanInfo = window;
+  } else if (name == QLatin1String("ChangePassword")) {
+    forms.changePassword = window;
+  } else {
+    // Any other window: every control the file names by caption or hint.
+    file.TranslateControl(window);
+    for (QObject* o : window->findChildren<QObject*>())
+      if (!o->objectName().isEmpty()) file.TranslateControl(o);
+    return true;
+  }
+  TranslateForms(file, forms);
   return true;
 }
 

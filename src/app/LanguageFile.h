@@ -20,22 +20,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/LanguageTexts.h"
+
 class QWidget;
 
 namespace spinwave {
-
-struct LanguageEntry {
-  const char* key;
-  const char* english;
-};
-
-// The named message texts, in the order a language file's are applied.
-const std::vector<LanguageEntry>& LanguageTextDefaults();
-// The current text of a named message (English until a language supplies it); "" for a key
-// that is not a language text.
-std::string LangText(std::string_view key);
-// Back to the English texts (tests; a language switch never does this).
-void ResetLanguageTexts();
 
 // Every key a complete language file holds, with its English text: the fixed keys, the
 // captions and hints of the translated controls, the message texts.
@@ -117,5 +106,14 @@ class TLanguage : public QObject {
  private:
   QString problem_;
 };
+
+// Translates a window created after the language was applied, with the language applied last:
+// the options dialog, the library scan and its progress dialog and the password change dialog
+// by their own steps (known by object name), any other window (the jingle window, the keyboard
+// ...) by the caption and hint of every named control the file names. Each window calls it once
+// it is built. False before any language was applied.
+bool ApplyLanguage(QWidget* window);
+// The name of the language applied last ("" before any).
+QString CurrentLanguage();
 
 }  // namespace spinwave

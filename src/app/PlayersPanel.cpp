@@ -85,7 +85,8 @@ void PlayersPanel::Place(QWidget* w, const ControlPlace& place) {
   if (place.width > 0 && place.height > 0) w->resize(place.width, place.height);
 }
 
-PlayersPanel::PlayersPanel(QWidget* parent) : TImagePanel(parent) {
+PlayersPanel::PlayersPanel(QWidget* parent)
+    : TImagePanel(parent), panelSize_(kPanelWidth, kPanelHeight), audioHeight_(kAudioCtrlHeight) {
   setObjectName(QStringLiteral("PlayersPanel"));
   // Plates behind deck 1, the meters between the decks and deck 2.
   SetImage(art::PlayersPicture(QSize(kPanelWidth, kPanelHeight),
@@ -321,7 +322,20 @@ void PlayersPanel::BuildAudioCtrl() {
 
 void PlayersPanel::ShowAudioCtrl(bool on) {
   audioCtrl_->setVisible(on);
-  setFixedSize(kPanelWidth, kPanelHeight + (on ? kAudioCtrlHeight : 0));
+  setFixedSize(panelSize_.width(), panelSize_.height() + (on ? audioHeight_ : 0));
+}
+
+void PlayersPanel::SetPanelPictures(const QPixmap& players, const QPixmap& audioCtrl) {
+  if (!players.isNull()) {
+    SetImage(players);
+    panelSize_ = players.size();
+  }
+  if (!audioCtrl.isNull()) {
+    audioCtrl_->SetImage(audioCtrl);
+    audioHeight_ = audioCtrl.height();
+  }
+  audioCtrl_->setGeometry(0, panelSize_.height(), panelSize_.width(), audioHeight_);
+  ShowAudioCtrl(audioCtrl_->isVisibleTo(this));
 }
 
 void PlayersPanel::SetCrossFader(int value) {

@@ -76,6 +76,10 @@ class PlayersPanel : public TImagePanel {
 
   // Height of the panel's picture (the decks), without the audio-control panel.
   int ImageHeight() const { return Image().height(); }
+  // A skin's pictures of the deck panel and of the audio-control panel (null: keep that one):
+  // the panel takes the deck picture's width, the audio-control panel sits below the deck
+  // picture with its own picture's height.
+  void SetPanelPictures(const QPixmap& players, const QPixmap& audioCtrl);
 
   // Where a control of this panel lies, by its name ("Play1", "CrossSlider"); empty when none.
   QRect PlaceOf(const QString& name) const;
@@ -118,6 +122,8 @@ class PlayersPanel : public TImagePanel {
   TEMLed* autoCross_ = nullptr;
   PeaksTimer peaks_;
   bool settingCrossFader_ = false;
+  QSize panelSize_;   // the deck picture's size
+  int audioHeight_;   // the audio-control panel's height
 };
 
 }  // namespace spinwave

@@ -25,6 +25,9 @@
 
 #include "app/ConsoleCore.h"
 #include "app/DeckControlSet.h"
+#include "app/ConsoleKeyboard.h"
+#include "app/ConsoleLock.h"
+#include "app/ConsoleLook.h"
 #include "app/PanelArt.h"
 #include "app/PlayersPanel.h"
 #include "controls/ControlTypes.h"
@@ -33,6 +36,7 @@
 #include "controls/TEMLed.h"
 #include "controls/TImagePanel.h"
 #include "core/AtomicFile.h"
+#include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "engine/DeckPort.h"
@@ -95,6 +99,9 @@ TSpinwaveMain::TSpinwaveMain(ConsoleCore& core, QWidget* parent)
   core_.Transport().SetCaption(windowTitle());
   BuildWidgets();
   BuildMenus();
+  look_ = new ConsoleLook(*this);
+  lock_ = new ConsoleLock(*this, core_.Options(), this);
+  keyboard_ = new ConsoleKeyboard(*this, core_.Options(), this);
   ConnectCore();
   ApplyStartupSettings();
   setAcceptDrops(true);
@@ -191,6 +198,7 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
     b->SetGlyphOn(art::Glyph(art::Symbol::Text, QSize(width, 18), true, art::kAccent,
                              QString::fromLatin1(caption)));
     b->setToolTip(QString::fromLatin1(tip));
+    b->setProperty("textGlyph", true);  // a language redraws its caption
     b->OnClick = [handler](TEMButton*) { handler(); };
     layout->addWidget(b);
     return b;
@@ -222,13 +230,14 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
   autoMixLed_->SetTransparent(true);
   autoMixLed_->setFixedSize(70, 17);
   layout->addWidget(autoMixLed_);
-  auto* caption = new QLabel(QStringLiteral("Segue s"), parent);
-  layout->addWidget(caption);
   secSwitch_ = new QComboBox(parent);
   secSwitch_->setObjectName(QStringLiteral("SecSwitch"));
   for (int n = 0; n < SegueEntries; ++n) secSwitch_->addItem(QString::number(n));
   secSwitch_->setToolTip(QStringLiteral("Default segue seconds of new tracks"));
   layout->addWidget(secSwitch_);
+  auto* caption = new QLabel(QStringLiteral("seconds"), parent);
+  caption->setObjectName(QStringLiteral("AutoMixLabel"));
+  layout->addWidget(caption);
   layout->addStretch();
 }
 
@@ -247,6 +256,7 @@ void TSpinwaveMain::BuildMenus() {
   setup("CtrlOptions", "Options", [] {})->setEnabled(false);
   dockPlayers_ = setup("Dockplayers", "Dock players", [this] { DockPlayers(); });
   dockPlayers_->setVisible(false);  // only while the deck panel floats
+  setup("OnScreenKeyboard", "On-screen keyboard", [this] { OnScreenKeyboardClick(); });
   setup("Information", "Information", [this] { ShowInformationBox(); });
   setup("Help", "Help", [this] { OpenHelp(); });
   setup("ShutDown", "Shutdown", [this] { close(); });
@@ -473,6 +483,8 @@ void TSpinwaveMain::FormActivate() {
     core_.Activate(&players_->Controls(0), &players_->Controls(1), &preListen);
     ApplyOptions();
     if (!core_.OutputNote().isEmpty()) ShowStatusMessage(core_.OutputNote());
+    look_->Start();
+    lock_->Start();
     playlist_->setFocus();
   }
   core_.Browser().SetDBInfo();
@@ -505,7 +517,15 @@ void TSpinwaveMain::ApplyOptions() {
 
 // --- Close ----------------------------------------------------------------------------------
 
-bool TSpinwaveMain::FormCloseQuery() { return closed_ || core_.CloseQuery(); }
+bool TSpinwaveMain::FormCloseQuery() {
+  return closed_ || (core_.CloseQuery() && lock_->MayClose(this));
+}
+
+void TSpinwaveMain::OnScreenKeyboardClick() {
+  keyboard_->Open(ConsoleKeyboard::SearchField(this),
+                  findChild<QWidget*>(QStringLiteral("SearchBtn")),
+                  findChild<QWidget*>(QStringLiteral("FilterCol")));
+}
 
 void TSpinwaveMain::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {
@@ -785,7 +805,7 @@ void TSpinwaveMain::DropFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     const std::string p = path.toStdString();
     if (!FileExists(p) && !DirectoryExists(p)) {
-      ShowMessage("\"" + p + "\" doesn't exist!");
+      ShowMessage("\"" + p + "\" " + LangText("FileDoesntExist"));
       continue;
     }
     core_.Playlist().LoadToPlaylist(p, false);

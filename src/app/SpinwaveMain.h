@@ -30,6 +30,9 @@ namespace spinwave {
 class ConsoleCore;
 class LibraryBrowser;
 class TLive365;
+class ConsoleKeyboard;
+class ConsoleLock;
+class ConsoleLook;
 class PlayersPanel;
 class TEMButton;
 class TEMDBGrid;
@@ -64,6 +67,13 @@ class TSpinwaveMain : public QMainWindow {
   void RaiseWindow();
   // The deck panel in a window of its own at (left, top) of the screen, and back.
   void UndockPlayers(const QPoint& topLeft);
+  // The deck panel changed its size (a skin): the area holding it follows.
+  void PlayersResized() { SizePlayersArea(); }
+  // The language changed: the texts the window composes itself are shown again.
+  void ShowLanguageTexts() {
+    ShowTotal();
+    core_.Browser().SetDBInfo();
+  }
   void DockPlayers();
   bool PlayersFloating() const { return floatHost_ != nullptr; }
   QWidget* FloatHost() const { return floatHost_; }
@@ -98,6 +108,13 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::TEMDBGrid* Playlist() const { return playlist_; }
   spinwave::LibraryBrowser* Library() const { return library_; }
   spinwave::TLive365* Live365Window() const { return live365_; }
+  // Language and skin of the console (applied at the first activation).
+  spinwave::ConsoleLook* Look() const { return look_; }
+  // The access lock (function locks, password before guarded actions).
+  spinwave::ConsoleLock* Lock() const { return lock_; }
+  // The on-screen keyboard for the library search (Setup → "On-screen keyboard").
+  spinwave::ConsoleKeyboard* Keyboard() const { return keyboard_; }
+  void OnScreenKeyboardClick();
   QMenu* SetupMenu() const { return setupMenu_; }
   QMenu* PlaylistMenu() const { return playlistMenu_; }
   QMenu* SegueMenu() const { return segueMenu_; }
@@ -149,6 +166,9 @@ class TSpinwaveMain : public QMainWindow {
   void OpenHelp();
 
   spinwave::ConsoleCore& core_;
+  spinwave::ConsoleLook* look_ = nullptr;
+  spinwave::ConsoleLock* lock_ = nullptr;
+  spinwave::ConsoleKeyboard* keyboard_ = nullptr;
   bool activated_ = false;
   bool closed_ = false;
 

@@ -6,11 +6,18 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
 #include "app/ConsoleCore.h"
+#include "app/ConsoleKeyboard.h"
+#include "app/ConsoleLock.h"
+#include "app/ConsoleLook.h"
 #include "app/SpinwaveMain.h"
 #include "broadcast/Live365Control.h"
 #include "broadcast/TLive365.h"
 #include "broadcast/TitleStreamer.h"
+#include "controls/DirTreeView.h"
 #include "controls/TEMButton.h"
 #include "engine/DeckPort.h"
 #include "library/LibraryBrowser.h"
@@ -48,7 +55,18 @@ void TSpinwaveMain::ConnectLibrary() {
   });
   connect(&core_, &ConsoleCore::libraryScanWanted, this, &TSpinwaveMain::EditDatabaseClick);
   // With AllSecured on the scan dialog opens only after the password.
-  b->AskPassword = [this] { return spinwave::AskPassword(this); };
+  b->AskPassword = [this] { return lock_->MayEdit(this); };
+
+  // The on-screen keyboard opens from the search field; the language renames the filter
+  // columns and the library node of the tree.
+  keyboard_->Attach(b->FilterTxt()->lineEdit(), b->SearchBtn(), b->FilterCol());
+  connect(look_, &ConsoleLook::filterColumnsChanged, b, [b](const QStringList& entries) {
+    for (int i = 0; i < entries.size() && i < b->FilterCol()->count(); ++i)
+      b->FilterCol()->setItemText(i, entries[i]);
+  });
+  connect(look_, &ConsoleLook::libraryNodeNameChanged, b, [b](const QString& name) {
+    if (b->BrowseTree()->topLevelItemCount() > 0) b->BrowseTree()->topLevelItem(0)->setText(0, name);
+  });
 
   // Title streaming and Live365.
   TitleStreamer& streamer = core_.Streamer();

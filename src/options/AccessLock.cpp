@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QVariant>
 #include <QWidget>
 
 #include "core/AtomicFile.h"
+#include "core/LanguageTexts.h"
 #include "core/Paths.h"
 #include "core/SettingsFile.h"
 
@@ -104,8 +106,8 @@ bool PasswordStore::Write(const std::string& value, std::string* error) {
 }
 
 std::string NewPasswordProblem(const QString& password, const QString& again) {
-  if (password.size() < 4) return "The password must atleast contain 4 characters!";
-  if (password != again) return "The new password is NOT wright!";
+  if (password.size() < 4) return LangText("PasswordShort");
+  if (password != again) return LangText("PasswordNotSame");
   return {};
 }
 
@@ -132,15 +134,36 @@ const QList<LockTarget>& LockTargets() {
   return targets;
 }
 
+namespace {
+
+// A lock disables a control and marks it; lifting the lock enables only what a lock disabled,
+// so a control that waits for its part (the talkover button before the microphone is
+// connected) is not switched on by an unlock.
+constexpr const char* kLockedMark = "disabledByLock";
+
+void Lock(QWidget* w, bool locked) {
+  if (locked) {
+    if (w->isEnabled()) {
+      w->setProperty(kLockedMark, true);
+      w->setEnabled(false);
+    }
+  } else if (w->property(kLockedMark).toBool()) {
+    w->setProperty(kLockedMark, QVariant());
+    w->setEnabled(true);
+  }
+}
+
+}  // namespace
+
 void ApplyLocks(const QList<QWidget*>& roots, const QStringList& lockedKeys) {
   for (const LockTarget& target : LockTargets()) {
     const bool locked = lockedKeys.contains(QString::fromLatin1(target.key), Qt::CaseInsensitive);
     for (QWidget* root : roots) {
       if (!root) continue;
       for (const QString& name : target.controls) {
-        if (root->objectName() == name) root->setEnabled(!locked);
+        if (root->objectName() == name) Lock(root, locked);
         for (QWidget* w : root->findChildren<QWidget*>(name))
-          if (w->window() == root->window()) w->setEnabled(!locked);
+          if (w->window() == root->window()) Lock(w, locked);
       }
     }
   }

@@ -59,8 +59,9 @@ struct LockTarget {
 };
 const QList<LockTarget>& LockTargets();
 
-// Enables or disables every named control found under `roots` (the console's players panel,
-// audio-control panel, playlist panel ...) by the locks that are on. Only controls in the same
+// Disables every named control found under `roots` (the console's players panel, audio-control
+// panel, playlist panel ...) whose lock is on, and enables again those a lock disabled whose lock
+// is off (a control disabled for another reason stays so). Only controls in the same
 // window as their root are touched, so the jingle window's Play1 or Volume1 never is.
 void ApplyLocks(const QList<QWidget*>& roots, const QStringList& lockedKeys);
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "core/LanguageTexts.h"
 #include "core/Messages.h"
 
 namespace spinwave {
@@ -39,7 +40,7 @@ TPassword::TPassword(PasswordStore& store, QWidget* parent) : QDialog(parent), s
   refusal_.setSingleShot(true);
   refusal_.setInterval(1000);
   connect(&refusal_, &QTimer::timeout, this, [this] {
-    ShowMessage("Password wrong");
+    ShowMessage(LangText("PasswordWrong"));
     reject();
   });
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/AtomicFile.h"
+#include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "engine/DeckPort.h"
 #include "options/OptionsStore.h"
@@ -126,7 +127,7 @@ void DeckTransport::PlayClick(int deck) {
 
 void DeckTransport::PlaylistDblClick(bool fromDeck2) {
   if (autoMix_ && AnyDeckBusy()) {
-    ShowMessage(kPlayMixErr);
+    ShowMessage(LangText("PlayMixErr"));
     return;
   }
   const int row = list_.CursorRow();
@@ -138,9 +139,9 @@ void DeckTransport::PlaylistDblClick(bool fromDeck2) {
       else if (!DeckBusy(1))
         PlayTrack(1, row);
       else
-        ShowMessage(kLoadTrackErr);
+        ShowMessage(LangText("LoadTrackErr"));
     } else {
-      std::string text = kTrackLoadedErr;
+      std::string text = LangText("TrackLoadedErr");
       for (size_t at = text.find("%P"); at != std::string::npos; at = text.find("%P", at))
         text.replace(at, 2, mark);
       ShowMessage(text);
@@ -196,7 +197,7 @@ void DeckTransport::OpenInPreListen() {
   if (!preListen_) return;
   const std::string file = list_.File(list_.CursorRow());
   if (!FileExists(file)) {
-    ShowMessage("\"" + file + "\" doesn't exist!");
+    ShowMessage("\"" + file + "\" " + LangText("FileDoesntExist"));
     return;
   }
   preListen_->Close();

@@ -33,7 +33,7 @@ class DeckTransport : public QObject {
   static constexpr int kCrossFaderCentre = 84;
   static constexpr int kVinylStep = 250;  // Hz per clock tick: 44100 Hz stops in about 1.8 s
 
-  // Texts a language file may replace later (their English defaults).
+  // English defaults of texts the user's language replaces (shown through LangText).
   static constexpr const char* kPlayMixErr =
       "Automix is ON, so tracks are loaded automatically!\nJust drag the file to the wright "
       "position.";

@@ -5,6 +5,7 @@
 
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
+#include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "options/OptionsStore.h"
 #include "playlist/TrackReader.h"
@@ -14,10 +15,6 @@ namespace spinwave {
 
 namespace {
 
-// Texts a language file may replace later (their English defaults).
-constexpr const char* kTrackInPlaylist = "Track already in playlist!\n\nAdd it again?";
-constexpr const char* kFileDoesntExist = "doesn't exist!";
-constexpr const char* kTotalPlay = "Total playingtime";
 constexpr int64_t kDayMs = 24LL * 3600 * 1000;
 
 bool IsDeckMark(std::string_view mark) { return mark == "1" || mark == "2"; }
@@ -113,7 +110,7 @@ void PlaylistModel::SetAutoMix(bool on) {
 bool PlaylistModel::SearchPlaylist(const std::string& file) const {
   if (!options_.Bool("TrExistPl")) return true;
   for (int r = 0; r < table_.RowCount(); ++r)
-    if (table_.TableCell(plFile, r) == file) return AskYesNo(kTrackInPlaylist);
+    if (table_.TableCell(plFile, r) == file) return AskYesNo(LangText("TrackInPlaylist"));
   return true;
 }
 
@@ -177,7 +174,7 @@ int PlaylistModel::AddLibraryRows(const TEMDB& library, const std::vector<int>& 
   for (int libraryRow : rows) {
     const std::string path = library.GetItem(fileCol, libraryRow);
     if (!FileExists(path)) {
-      ShowMessage("\"" + path + "\" " + kFileDoesntExist);
+      ShowMessage("\"" + path + "\" " + LangText("FileDoesntExist"));
       continue;
     }
     if (!SearchPlaylist(path)) continue;
@@ -360,7 +357,7 @@ std::string PlaylistModel::HoursText(int64_t ms) {
 }
 
 QString PlaylistModel::TotalText() const {
-  return QString::fromStdString(std::string(kTotalPlay) + ": " + HoursText(TotalMs()));
+  return QString::fromStdString(LangText("TotalPlay") + ": " + HoursText(TotalMs()));
 }
 
 int64_t PlaylistModel::StartTimeMs(int row, int64_t timeOfDayMs,
@@ -395,6 +392,10 @@ std::string PlaylistModel::CellText(int col, int row, int64_t timeOfDayMs,
   if (rightAligned) *rightAligned = false;
   if (row == 0) {
     if (col == plSegue) return "Automix";
+    // Column captions in the user's language.
+    if (col == plArtist) return LangText("DBArtist");
+    if (col == plTitle) return LangText("DBTitle");
+    if (col == plTime) return LangText("DBTime");
     return table_.GetItem(col, -1);
   }
   const std::string text = Cell(col, row);

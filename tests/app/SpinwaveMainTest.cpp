@@ -50,8 +50,8 @@ TEST_F(WindowTest, MenusButtonsAndPlaylistColumns) {
   Open();
   QStringList setup;
   for (QAction* a : window->SetupMenu()->actions()) setup << a->text();
-  EXPECT_EQ(setup, QStringList({"Database", "Options", "Dock players", "Information", "Help",
-                                "Shutdown"}));
+  EXPECT_EQ(setup, QStringList({"Database", "Options", "Dock players", "On-screen keyboard",
+                                "Information", "Help", "Shutdown"}));
   QStringList popup;
   for (QAction* a : window->PlaylistMenu()->actions()) popup << a->text();
   EXPECT_EQ(popup, QStringList({"Open in a player   (Dubbleclick)", "Open in left player",

@@ -1,12 +1,14 @@
 // Takes a picture of the console as a user sees it, without a display or a sound card.
 //
 //   spinwave-shot OUT.png [FILE_OR_PLAYLIST ...] [--play MS] [--xfader] [--panel N]
+//                 [--set KEY=VALUE ...]
 //
 // Starts the console core with every deck on the non-real-time output, opens the window
 // offscreen, adds the files and playlists given (as the command line of a first start does),
 // and with --play double-clicks row 1 and lets MS milliseconds of it play on deck 1 (and
 // loads row 2 into deck 2). --xfader shows the crossfader. --panel N saves only the deck
-// panel, enlarged N times. The program and settings folders
+// panel, enlarged N times. --set changes an option on the running console (--set
+// Language=German, --set PlayerLook=Midnight), as the options dialog does. The program and settings folders
 // are the usual ones unless SPINWAVE_HOME and XDG_CONFIG_HOME say otherwise: point them at a
 // scratch folder to keep your own playlist out of the picture.
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "app/ConsoleCore.h"
 #include "app/PlayersPanel.h"
 #include "app/SpinwaveMain.h"
+#include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
 #include "playlist/PlaylistModel.h"
 
@@ -34,11 +37,14 @@ int main(int argc, char** argv) {
   int playMs = -1;
   bool xfader = false;
   int panelZoom = 0;
+  QStringList sets;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--play") == 0 && i + 1 < argc)
       playMs = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--panel") == 0 && i + 1 < argc)
       panelZoom = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc)
+      sets << QString::fromLocal8Bit(argv[++i]);
     else if (std::strcmp(argv[i], "--xfader") == 0)
       xfader = true;
     else
@@ -51,6 +57,9 @@ int main(int argc, char** argv) {
   window.resize(1000, 620);
   window.show();
   app.processEvents();
+  for (const QString& set : sets)
+    core.Options().SetText(set.section('=', 0, 0).toStdString(),
+                           set.section('=', 1).toStdString());
   if (xfader && !core.Transport().XFader()) window.XFaderClick();
   if (playMs >= 0) {
     core.Playlist().SetCursorRow(1);

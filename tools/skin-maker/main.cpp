@@ -108,7 +108,8 @@ QImage Glyph(int w, int h, const QString& symbol, bool lit, const QColor& light)
   p.drawPath(path);
   if (path.isEmpty()) {  // a text glyph
     QFont f = p.font();
-    f.setPixelSize(10);
+    // Letters stacked one per line (the narrow talkover button) take a smaller size.
+    f.setPixelSize(symbol.contains(QLatin1Char('\n')) ? 9 : 10);
     f.setBold(true);
     p.setFont(f);
     p.setPen(lit ? QColor(255, 255, 255) : QColor(200, 214, 236));
@@ -163,7 +164,8 @@ int main(int argc, char** argv) {
       {"rew.png", 38, 28, "rew", false, grey},       {"ffwd.png", 38, 28, "ffwd", false, grey},
       {"fade.png", 44, 28, "FADE", false, grey},     {"pitchdown.png", 22, 22, "down", false, grey},
       {"pitchup.png", 22, 22, "up", false, grey},    {"eject.png", 30, 30, "eject", false, grey},
-      {"talk.png", 44, 28, "TALK", false, grey},
+      // The talkover button stands between the two decks' meters: narrow and tall.
+      {"talk.png", 12, 44, "T\nA\nL\nK", false, grey},
   };
   for (const auto& g : glyphs) ok = Save(Glyph(g.w, g.h, g.symbol, g.lit, g.light), folder, g.file) && ok;
   ok = Save(Thumb(9, 17), folder, "cuethumb.png") && ok;

@@ -11,6 +11,7 @@
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
 #include "engine/soundlib.h"
+#include "jingles/JingleBank.h"
 #include "broadcast/Live365Control.h"
 #include "broadcast/TitleStreamer.h"
 #include "broadcast/UpdateCheck.h"
@@ -113,6 +114,7 @@ ConsoleCore::~ConsoleCore() {
   deckPorts_[0].reset();
   playlistModel_.reset();
   reader_.reset();
+  jingles_.reset();
   checkMP3_.reset();
   dataPlayer_.reset();
   ownJingles_.reset();
@@ -211,12 +213,14 @@ void ConsoleCore::RegisterEntries(const DeckControlSet* deck1, const DeckControl
   const int first = (deck1 ? *deck1 : none).AddTo(*player1_);
   (deck2 ? *deck2 : none).AddTo(*player2_);
   if (jingleEnabled_) {
+    jingles_ = std::make_unique<JingleBank>(*jinglesPlayer_);
     for (int slot = 0; slot < kJingleSlots; ++slot) {
-      if (CreateJinglePlayer)
-        CreateJinglePlayer(*jinglesPlayer_, slot);
-      else
-        none.AddTo(*jinglesPlayer_);
+      const int entry = CreateJinglePlayer ? CreateJinglePlayer(*jinglesPlayer_, slot)
+                                           : none.AddTo(*jinglesPlayer_);
+      jingles_->SetSlotEntry(slot + 1, entry);
     }
+    jingles_->SetEnabled(true);
+    jingles_->GetLists();
   }
   DeckControlSet listen;
   if (preListen) {

@@ -43,6 +43,7 @@ class DeckTransport;
 class OptionsStore;
 class PlaylistModel;
 class TFMODJingle;
+class JingleBank;
 struct DeckControlSet;
 
 struct ConsoleCoreOptions {
@@ -82,6 +83,9 @@ class ConsoleCore : public QObject {
   // The jingle bank's component: Player1 with CentralOutput; null while the bank is disabled
   // and has no component of its own.
   TFMODJingle* JinglesPlayer() { return jinglesPlayer_; }
+  // The ten jingle slots on entries 2..11 and the DJ jingle lists; null while JingleEnabled is
+  // off (made by the first activation).
+  JingleBank* Jingles() { return jingles_.get(); }
 
   // Entry indices (fixed once the first activation registered them).
   int JingleEntry(int slot) const { return jingleEnabled_ ? 2 + slot : -1; }
@@ -213,6 +217,7 @@ class ConsoleCore : public QObject {
   TFMODJingle* player2_ = nullptr;
   TFMODJingle* jinglesPlayer_ = nullptr;
 
+  std::unique_ptr<JingleBank> jingles_;
   std::unique_ptr<CheckingDeckReader> reader_;
   std::unique_ptr<PlaylistModel> playlistModel_;
   std::unique_ptr<DeckPort> deckPorts_[2];

@@ -62,6 +62,13 @@ int DeckTransport::PlayTrack(int deck, int start) {
     }
     const std::string mark = list_.Mark(r);
     if (mark.empty() || (mark == "V" && !autoMix_)) {
+      // A row of a list still being read gets its length and tag first; a file that turned
+      // out unplayable leaves the list like a missing one.
+      const int before = list_.RowCount();
+      if (!list_.FillRowNow(r)) {
+        if (list_.RowCount() == before) ++r;
+        continue;
+      }
       chosen = r;
       break;
     }
@@ -82,6 +89,12 @@ int DeckTransport::PlayTrack(int deck, int start) {
     artist_[deck] = Q(list_.Cell(plArtist, b));
     title_[deck] = Q(list_.Cell(plTitle, b));
     const int result = port.Open(list_.File(b));
+    if (result < 0) {
+      // Refused at once (no output, the entry busy opening, no stream): nothing is loaded, so
+      // the row is not marked as in the deck and the deck shows no track.
+      OpenFailed(deck, list_.File(b), result);
+      return result;
+    }
     list_.SetMark(b, MarkOf(deck));
     if (intro.size() == 4 && intro[1] == ':')
       port.SetIntroTime(intro.left(1).toInt() * 60 + intro.mid(2).toInt());
@@ -530,18 +543,36 @@ void DeckTransport::PlayerNotifyPosition(int deck, int position, int range) {
 void DeckTransport::PlayerNotifyOpened(int deck, int state, int result) {
   if ((deck != 0 && deck != 1) || state != fsOpenFailed) return;
   const std::string mark = MarkOf(deck);
-  QString file;
+  std::string file;
   for (int r = 1; r < list_.RowCount(); ++r) {
     if (list_.Mark(r) != mark) continue;
-    file = Q(list_.File(r));
+    file = list_.File(r);
     list_.SetMark(r, "X");
   }
   Deck(deck).Close();
   // A failed open leaves the entry without a stream: no stop is reported for it.
   if (state_[deck] != fsStopped) PlayerNotifyFileState(deck, fsStopped);
-  qWarning("Spinwave: deck %d could not open %s (%d); the row is marked X", deck + 1,
-           qUtf8Printable(file), result);
-  emit openFailed(deck, file, result);
+  OpenFailed(deck, file, result);
+}
+
+void DeckTransport::OpenFailed(int deck, const std::string& file, int result) {
+  // The deck's labels still name the track it could not open: it shows no track, as after an
+  // eject, so the DJ does not take it for loaded.
+  artist_[deck].clear();
+  title_[deck].clear();
+  emit deckTrackChanged(deck, QString(), QString(), QStringLiteral("0:00"),
+                        QStringLiteral("0:00"));
+  qWarning("Spinwave: deck %d could not open %s (%d)", deck + 1, file.c_str(), result);
+  emit openFailed(deck, Q(file), result);
+  // Loaded by hand, the DJ must know why nothing plays; automix goes on with the next row by
+  // itself (the row is marked "X").
+  if (!autoMix_) {
+    std::string text = "\"" + file + "\" can't be played in player " + MarkOf(deck) +
+                       ": the file could not be opened.";
+    if (result == -2) text = "Player " + std::string(MarkOf(deck)) + " has no sound output: \"" +
+                             file + "\" was not loaded.";
+    ShowMessage(text);
+  }
 }
 
 void DeckTransport::DataPlayerNotifyTime(int minutes, int seconds) {

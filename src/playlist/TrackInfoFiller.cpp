@@ -1,5 +1,9 @@
 #include "playlist/TrackInfoFiller.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <unordered_set>
 
 #include <QMetaObject>
@@ -46,6 +50,9 @@ void TrackInfoFiller::Finish() {
 }
 
 void TrackInfoFiller::Work(std::vector<std::string> paths, std::unique_ptr<TrackReader> reader) {
+  // Background work: on a busy machine the interface thread (and the decks' threads) come
+  // first. Linux gives each thread its own nice value; a refusal leaves the thread as it is.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kNice);
   auto lastPost = std::chrono::steady_clock::now();
   for (size_t i = 0; i < paths.size() && !stop_; ++i) {
     TrackReadResult result;

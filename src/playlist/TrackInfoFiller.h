@@ -37,6 +37,8 @@ class TrackInfoFiller : public QObject {
   // Results per batch, and the longest a result waits before a batch is posted anyway.
   static constexpr size_t kBatch = 200;
   static constexpr std::chrono::milliseconds kMaxWait{100};
+  // The worker's nice value: below the interface thread and the decks.
+  static constexpr int kNice = 10;
 
   explicit TrackInfoFiller(QObject* parent = nullptr);
   ~TrackInfoFiller() override;

@@ -228,6 +228,30 @@ TEST_F(ConsoleDSP, MissingAndBrokenPluginFilesGiveOneMessageEachAndTheDecksPlay)
   EXPECT_EQ(DSPMessages().size(), 4u) << "nothing more at the close";
 }
 
+// The options' DSP page: a plug-in switched on after the start loads at once and is fed, and
+// its "Configure..." reaches the module.
+TEST_F(ConsoleDSP, APluginSwitchedOnInTheOptionsLoadsAtOnceAndItsConfigurationOpens) {
+  const std::string streaming = Install(BuiltPlugin("streaming"), DSPHost::kStreamingSlot);
+  auto core = MakeCore();
+  core->Activate();
+  ASSERT_FALSE(core->DSP()->IsLoaded(DSPHost::kStreamingSlot));
+  EXPECT_FALSE(core->ConfigDSP(DSPHost::kStreamingSlot));
+  core->Options().SetBool("Shoutcast", true);
+  ASSERT_TRUE(core->DSP()->IsLoaded(DSPHost::kStreamingSlot));
+  PluginView stream(streaming);
+  ASSERT_TRUE(stream.Ok());
+  core->Advance(100);
+  EXPECT_EQ(stream->calls, 10) << "every 10 ms block of the mix";
+  EXPECT_TRUE(core->ConfigDSP(DSPHost::kStreamingSlot));
+  EXPECT_EQ(stream->configCalls, 1);
+  core->Options().SetBool("Shoutcast", false);
+  core->Options().SetBool("Shoutcast", true);
+  EXPECT_EQ(stream->initCalls, 1) << "loaded once";
+  EXPECT_TRUE(DSPMessages().empty());
+  core->Close();
+  EXPECT_EQ(stream->quitCalls, 1);
+}
+
 // Deck 1 of the entry table is ducked to (TalkoverVol + 10) per cent = 51 of 255 and comes back;
 // the ramp runs on the console's timer from the stream time of the press.
 TEST_F(ConsoleDSP, TalkoverDucksBothDecksAndWithoutARecordingDeviceTheHintSaysSo) {

@@ -482,5 +482,35 @@ TEST_F(ConsoleDSP, TalkoverPutsTheMicrophoneOnAirWithTheLamp) {
   setenv("SPINWAVE_OUTPUT", previousOutput.c_str(), 1);
 }
 
+// The lamp lit while the microphone was still starting: the microphone joins it as soon as it
+// plays, instead of staying muted until the next press.
+TEST_F(ConsoleDSP, AMicrophoneThatStartsWhileTheLampIsLitGoesOnAir) {
+  const char* output = std::getenv("SPINWAVE_OUTPUT");
+  const std::string previousOutput = output ? output : "";
+  unsetenv("SPINWAVE_OUTPUT");
+  JackServer jack;
+  if (!jack.Start()) {
+    setenv("SPINWAVE_OUTPUT", previousOutput.c_str(), 1);
+    GTEST_SKIP() << "jackd cannot start here: " << jack.Diagnostics();
+  }
+  WriteIni("[Players]\nOutputPlayer1=2\nRecordInput=1\nRecordDriver=0\n");
+  {
+    TFMODJingle::SetClockManual(true);
+    auto core = std::make_unique<ConsoleCore>(QStringList{}, "spinwave2.ini", ConsoleCoreOptions{});
+    core->Activate();
+    core->TalkoverClick();  // before the first recorded frames are in
+    ASSERT_TRUE(WaitFor([&] { return TMicThread::MicChannel() >= 0 || core->Mic()->Finished(); },
+                        5000));
+    const int channel = TMicThread::MicChannel();
+    ASSERT_GE(channel, 0) << core->Mic()->FailureText().toStdString();
+    SoundLib* lib = core->Player1().Library();
+    EXPECT_TRUE(WaitFor([&] { return lib->GetVolume(channel) == 255; }, 2000));
+    core->TalkoverClick();
+    EXPECT_EQ(lib->GetVolume(channel), 0);
+    core->Close();
+  }
+  setenv("SPINWAVE_OUTPUT", previousOutput.c_str(), 1);
+}
+
 }  // namespace
 }  // namespace spinwave::test

@@ -160,10 +160,16 @@ bool IcecastServer::ConnectSource() {
   // Keeps the source streaming (about real time) so that the server applies title updates.
   QObject::connect(&feed_, &QTimer::timeout, [this] { source_.write(SilentFrame()); });
   feed_.start(26);
+  // The server takes a title only for a mount it lists: wait until the source is live, or an
+  // update sent at once may be refused on a busy machine.
+  if (!WaitUntil([&] { return !Source().isEmpty(); }, 10000)) {
+    error_ = "the source never appeared on the server's status page";
+    return false;
+  }
   return true;
 }
 
-std::string IcecastServer::Title() {
+QJsonObject IcecastServer::Source() {
   QNetworkAccessManager manager;
   QNetworkReply* reply = manager.get(QNetworkRequest(
       QUrl(QString("http://127.0.0.1:%1/status-json.xsl").arg(port_))));
@@ -174,7 +180,9 @@ std::string IcecastServer::Title() {
   reply->deleteLater();
   QJsonValue source = stats["source"];
   if (source.isArray()) source = source.toArray().first();
-  return source.toObject()["title"].toString().toStdString();
+  return source.toObject();
 }
+
+std::string IcecastServer::Title() { return Source()["title"].toString().toStdString(); }
 
 }  // namespace spinwave::test

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include <QJsonObject>
+
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTimer>
@@ -27,6 +29,8 @@ class IcecastServer {
   uint16_t Port() const { return port_; }
   // The mount's current title from the status page ("" when it has none yet).
   std::string Title();
+  // The live source's entry of the server's status page; empty while there is none.
+  QJsonObject Source();
 
  private:
   bool StartServer();

@@ -138,6 +138,7 @@ TEST_F(RemoteJingleTest, ListsLoadByNumberAndJinglesPlayByDigit) {
   EXPECT_EQ(Reply("-jl1"), 0) << "one list only: number 1 is out of range";
   EXPECT_EQ(core->Jingles()->Label(1), JingleBank::kNoJingle);
   EXPECT_EQ(Reply("-JL0"), 1);
+  core->Advance(300);  // the jingles open in the background
   EXPECT_EQ(core->Jingles()->Label(1), "First");
   EXPECT_EQ(core->Jingles()->Label(10), "Tenth");
 

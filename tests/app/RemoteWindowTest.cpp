@@ -44,7 +44,10 @@ class RemoteWindow : public ConsoleTest {
     core->Transport().PlaylistDblClick();
     core->Playlist().SetCursorRow(2);
     core->Transport().PlaylistDblClick(true);
-    core->Advance(300);
+    core->Advance(100);
+    // With deck 1 on air the row waits in deck 2: its play button starts it.
+    if (core->Deck(1).State() == fsOpened) core->Transport().PlayClick(1);
+    core->Advance(200);
     ASSERT_EQ(core->Deck(0).State(), fsPlaying);
     ASSERT_EQ(core->Deck(1).State(), fsPlaying);
   }
@@ -192,6 +195,8 @@ TEST_F(RemoteWindow, ADigitFiresItsJingleButTypesInTheSearchField) {
   EXPECT_EQ(search->text(), "3");
   EXPECT_EQ(slot3(), fsPlaying) << "the digit typed; the jingle was not fired again";
 
+  window->Playlist()->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->Playlist()->hasFocus(); }, 2000));
   Type(Qt::Key_3);
   EXPECT_NE(slot3(), fsPlaying) << "outside the field the same digit stops it";
 }
@@ -206,6 +211,10 @@ TEST_F(RemoteWindow, DroppedAudioFilesAreAddedAndAPlaylistReplaces) {
     QList<QUrl> urls;
     for (const std::string& f : files) urls << QUrl::fromLocalFile(QString::fromStdString(f));
     mime->setUrls(urls);
+    // As a desktop drag arrives: it enters the window, then drops.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent event(QPointF(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &event);
     delete mime;

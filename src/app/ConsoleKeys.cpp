@@ -3,6 +3,7 @@
 #include "app/ConsoleCore.h"
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
+#include "engine/soundlib.h"
 #include "jingles/JingleBank.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
@@ -23,6 +24,23 @@ constexpr int kNormalPitch = 100000;
 }  // namespace
 
 ConsoleKeys::ConsoleKeys(ConsoleCore& core, QObject* parent) : QObject(parent), core_(core) {}
+
+void ConsoleKeys::StopDeck(DeckPort& deck) {
+  FMOD_File* e = TFMODJingle::GetFileEntry(deck.Index());
+  if (!e || !e->Owner) return;
+  // The button itself when the deck has one, so its own handler stays the one rule.
+  if (e->StopButton) {
+    e->Owner->StopClick(e->StopButton);
+    return;
+  }
+  if (e->State != fsPlaying) return;
+  TFMODJingle* owner = e->Owner;
+  const int index = deck.Index();
+  if (SoundLib* lib = owner->Library()) lib->SetPaused(e->Channel, true);
+  owner->SetFileState(fsCueStop, e);
+  // A state handler may have freed the entry.
+  if (TFMODJingle::GetFileEntry(index) == e) owner->ToCuePoint(index);
+}
 
 int ConsoleKeys::Code(Function f) const {
   if (f == kTrackBack) return kCommaKey;
@@ -127,7 +145,7 @@ void ConsoleKeys::Act(Function f, int deck) {
   };
   switch (f) {
     case kPlay: transport.PlayClick(deck); break;
-    case kStop: if (engine) engine->StopPress(entry); break;
+    case kStop: StopDeck(port); break;
     case kEject: transport.EjectClick(deck); break;
     case kSet: if (engine) engine->SetCuePoint(entry); break;
     case kCue: if (engine) engine->ToCuePoint(entry); break;

@@ -22,6 +22,7 @@
 namespace spinwave {
 
 class ConsoleCore;
+class DeckPort;
 
 class ConsoleKeys : public QObject {
   Q_OBJECT
@@ -37,6 +38,10 @@ class ConsoleKeys : public QObject {
   static constexpr int kF1 = 112;
 
   explicit ConsoleKeys(ConsoleCore& core, QObject* parent = nullptr);
+
+  // What a deck's stop button does (the stop key and the media-player Stop): a playing deck
+  // pauses and goes back to its cue point; otherwise nothing.
+  static void StopDeck(DeckPort& deck);
 
   // A key went down with `modifiers` (Ctrl and Alt count). True when it acted.
   bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);

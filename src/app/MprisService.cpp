@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "app/ConsoleCore.h"
+#include "app/ConsoleKeys.h"
 #include "app/MprisAdaptors.h"
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
@@ -146,10 +147,7 @@ void MprisService::Pause() {
   if (Playing(core_.Transport().DeckState(deck))) core_.Transport().PlayClick(deck);
 }
 
-void MprisService::Stop() {
-  DeckPort& port = core_.Deck(TargetDeck());
-  if (port.Engine()) port.Engine()->StopPress(port.Index());
-}
+void MprisService::Stop() { ConsoleKeys::StopDeck(core_.Deck(TargetDeck())); }
 
 void MprisService::Next() { core_.Transport().GoTrack(TargetDeck() == 0 ? 1 : 3); }
 

@@ -134,9 +134,6 @@ class TFMODJingle : public QObject {
   // Control handlers (the entry is the sender's Tag).
   void PlayClick(TEMButton* sender);
   void StopClick(TEMButton* sender);
-  // What the stop button does to entry `index` (the keyboard's stop key too): a playing deck
-  // pauses and goes back to its cue point.
-  void StopPress(int index);
   void FadeClick(TEMButton* sender);
   void LCDClick(TEMLCD* sender);
   void VolSliderChange(TEMSlider* sender);

@@ -155,13 +155,10 @@ void TFMODJingle::PlayClick(TEMButton* sender) {
 }
 
 void TFMODJingle::StopClick(TEMButton* sender) {
-  if (sender) StopPress(sender->Tag());
-}
-
-void TFMODJingle::StopPress(int index) {
-  FMOD_File* e = GetFileEntry(index);
+  FMOD_File* e = sender ? GetFileEntry(sender->Tag()) : nullptr;
   if (!e || e->State != fsPlaying) return;
   if (SoundLib* lib = LibraryOf(e)) lib->SetPaused(e->Channel, true);
+  const int index = e->Index;
   SetFileState(fsCueStop, e);
   // OnNotifyFileState may have freed the entry, and with it this component.
   if (GetFileEntry(index) != e) return;

@@ -11,6 +11,7 @@ packages=(
   jackd2 libjack-jackd2-dev
   fonts-dejavu-core
   icecast2
+  dbus-daemon
 )
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

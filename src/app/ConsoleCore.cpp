@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/DeckControlSet.h"
+#include "app/RemoteCommands.h"
 #include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
 #include "core/Messages.h"
@@ -94,6 +95,7 @@ ConsoleCore::ConsoleCore(QStringList commandLine, std::string settingsFile,
   pauseTimer_.setInterval(10);
   connect(&pauseTimer_, &QTimer::timeout, transport_.get(), &DeckTransport::PauseTimerTimer);
   BuildLibraryAndBroadcast();
+  remote_ = std::make_unique<RemoteCommands>(*this);
 
   // Switches pressed at start as the user would press them. The console is not activated yet,
   // so automix goes on even before the playlist is read.
@@ -108,6 +110,7 @@ ConsoleCore::~ConsoleCore() {
     pauseTimer_.stop();
   }
   StopDSPAndMic();  // the mixer and the microphone stop calling in before anything goes
+  remote_.reset();
   // The browser's scan uses the checking deck; the streamer listens to the transport.
   browser_.reset();
   updateCheck_.reset();
@@ -287,11 +290,7 @@ void ConsoleCore::ExecuteCommandLine(const QStringList& arguments) {
   }
 }
 
-int ConsoleCore::RemoteCommand(const QString& text) {
-  qInfo("Spinwave: request \"%s\" received (remote commands are not interpreted yet)",
-        qUtf8Printable(text));
-  return 0;
-}
+RemoteReply ConsoleCore::RemoteCommand(const QString& text) { return remote_->Execute(text); }
 
 void ConsoleCore::SetAutomixSeconds(int seconds) {
   automixSeconds_ = std::clamp(seconds, 0, 15);

@@ -28,6 +28,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "app/SingleInstance.h"
 #include "core/SettingsFile.h"
 #include "engine/DeckEntry.h"
 #include "table/TEMDB.h"
@@ -45,6 +46,7 @@ class UpdateCheck;
 class DeckTransport;
 class OptionsStore;
 class PlaylistModel;
+class RemoteCommands;
 class TFMODJingle;
 class JingleBank;
 struct DeckControlSet;
@@ -139,8 +141,9 @@ class ConsoleCore : public QObject {
   // The kept playlist's file.
   std::string KeptPlaylistPath() const { return programFolder_ + "spinwave.npl2"; }
 
-  // A request handed over by another start (remote commands come later: logged, answered 0).
-  int RemoteCommand(const QString& text);
+  // A command sent by another program or start (see RemoteCommands.h) and its reply.
+  RemoteReply RemoteCommand(const QString& text);
+  RemoteCommands& Remote() { return *remote_; }
 
   // Default segue seconds (the automix-seconds selector, 0..15).
   int AutomixSeconds() const { return automixSeconds_; }
@@ -261,6 +264,7 @@ class ConsoleCore : public QObject {
   std::unique_ptr<TitleStreamer> streamer_;
   std::unique_ptr<Live365Control> live365_;
   std::unique_ptr<UpdateCheck> updateCheck_;
+  std::unique_ptr<RemoteCommands> remote_;
 
   // DSP plug-ins and talkover. `talking_` is the Talking lamp; the mixing thread reads it.
   std::unique_ptr<DSPHost> dsp_;

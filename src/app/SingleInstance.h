@@ -7,22 +7,41 @@
 // window.
 //
 // Wire format (both directions big-endian): a request is one kind byte ('C' command text,
-// 'R' raise), a 32-bit length and that many bytes of UTF-8 text; every request is answered by
-// a 32-bit signed integer.
+// 'R' raise), a 32-bit length and that many bytes of UTF-8 text. Every request is answered by
+// a 32-bit signed integer, a 32-bit length and that many bytes of UTF-8 text (length 0: the
+// reply is the integer alone; "-rowdata" answers with text).
+//
+// Bad input never holds the console up: an empty request, one that is not UTF-8 text (binary,
+// NUL or control bytes) or of an unknown kind is answered -1 without reaching the handler; a
+// request whose bytes stop arriving (half sent) is answered -1 after 2 s and the connection
+// dropped, as is a client that connects and sends nothing for 2 s. Only the first 259 bytes of
+// a command are read (cut on a character boundary); a request beyond MaxRequestLength drops the
+// connection. Only the same user may connect: the socket file is the user's alone (mode 0600
+// or stricter) and a peer of another user id is refused.
 #pragma once
 
 #include <functional>
+#include <utility>
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 class QLocalServer;
 class QLocalSocket;
+class QTimer;
 
 namespace spinwave {
+
+// The answer to one request: the integer, and the text of a command that answers with text.
+struct RemoteReply {
+  RemoteReply(int v = 0) : value(v) {}  // NOLINT: an integer is a reply
+  RemoteReply(int v, QString t) : value(v), text(std::move(t)), hasText(true) {}
+  int value = 0;
+  QString text;
+  bool hasText = false;
+};
 
 class SingleInstance : public QObject {
   Q_OBJECT
@@ -30,6 +49,10 @@ class SingleInstance : public QObject {
  public:
   // The longest request text accepted; a longer request drops the connection.
   static constexpr int MaxRequestLength = 64 * 1024;
+  // The longest command text handed to the handler, in bytes.
+  static constexpr int MaxCommandBytes = 259;
+  // How long a client may stay silent in the middle of a request, or before its first byte.
+  static constexpr int SilenceLimitMs = 2000;
 
   // `serverPath` is the socket's full path; empty means DefaultServerPath().
   explicit SingleInstance(QString serverPath = QString(), QObject* parent = nullptr);
@@ -58,24 +81,41 @@ class SingleInstance : public QObject {
   // answering; `replies` gets each reply in order.
   bool HandOver(const QStringList& arguments, QList<int>* replies = nullptr,
                 QString* error = nullptr, int timeoutMs = 10000) const;
+  // Sends every text of `commands` as a command, in order, each after the previous reply
+  // (spinwave-remote). False, with a reason, when the console could not be reached or stopped
+  // answering; `replies` gets the replies received until then. `connectMs`: how long to retry
+  // reaching a console that may still be starting (0: one try).
+  bool Send(const QStringList& commands, QList<RemoteReply>* replies, QString* error = nullptr,
+            int timeoutMs = 10000, int connectMs = 0) const;
+
+  // The command text as the handler gets it: the first MaxCommandBytes bytes, cut on a
+  // character boundary. False (reply -1) for an empty request or one that is not text: not
+  // UTF-8, or holding NUL or other control bytes.
+  static bool CommandText(const QByteArray& bytes, QString* text);
 
   // The running console's handler of one request text; its result is the reply. Without a
   // handler every request is answered 0.
-  std::function<int(const QString&)> RemoteCommand;
+  std::function<RemoteReply(const QString&)> RemoteCommand;
 
  signals:
   // A second start with fewer than two arguments asked for the console's window.
   void RaiseRequested();
 
  private:
+  struct Connection {
+    QByteArray pending;       // bytes received and not yet handled
+    QTimer* silence = nullptr;  // runs while the console waits for the client's bytes
+    bool busy = false;        // a request of this client is being handled
+  };
   void AcceptConnections();
   void ReadRequests(QLocalSocket* socket);
+  void Silent(QLocalSocket* socket);
+  bool Connect(QLocalSocket& socket, int connectMs, QString* error) const;
 
   QString serverPath_;
   int lockFd_ = -1;  // open and locked while this process is the running console
   QLocalServer* server_ = nullptr;
-  QHash<QLocalSocket*, QByteArray> pending_;  // bytes received and not yet handled
-  QSet<QLocalSocket*> busy_;                   // sockets whose request is being handled
+  QHash<QLocalSocket*, Connection> connections_;
 };
 
 }  // namespace spinwave

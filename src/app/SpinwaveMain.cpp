@@ -103,6 +103,7 @@ TSpinwaveMain::TSpinwaveMain(ConsoleCore& core, QWidget* parent)
   lock_ = new ConsoleLock(*this, core_.Options(), this);
   keyboard_ = new ConsoleKeyboard(*this, core_.Options(), this);
   ConnectCore();
+  ConnectRemote();
   ApplyStartupSettings();
   setAcceptDrops(true);
 }

@@ -31,6 +31,7 @@ class ConsoleCore;
 class LibraryBrowser;
 class TLive365;
 class ConsoleKeyboard;
+class ConsoleKeys;
 class ConsoleLock;
 class ConsoleLook;
 class PlayersPanel;
@@ -61,6 +62,9 @@ class TSpinwaveMain : public QMainWindow {
   // of the status bar.
   void FormActivate();
   bool FormCloseQuery();
+  // The session manager's end-of-session request and SIGTERM (SpinwaveMainRemote.cpp): the
+  // password (AdminClose) and the SafeClose rule are asked once; true when the console closed.
+  bool EndSessionQuery();
   // Writes the window's geometry, then closes the core. Runs once.
   void FormClose();
   void FormResize();
@@ -111,6 +115,8 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::ConsoleLock* Lock() const { return lock_; }
   // The on-screen keyboard for the library search (Setup → "On-screen keyboard").
   spinwave::ConsoleKeyboard* Keyboard() const { return keyboard_; }
+  // The keyboard control of the console (function keys, digits, the deck keys).
+  spinwave::ConsoleKeys* Keys() const { return keys_; }
   void OnScreenKeyboardClick();
   QMenu* SetupMenu() const { return setupMenu_; }
   QMenu* PlaylistMenu() const { return playlistMenu_; }
@@ -150,6 +156,8 @@ class TSpinwaveMain : public QMainWindow {
   void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();
+  // Keys, remote commands' window side (SpinwaveMainRemote.cpp).
+  void ConnectRemote();
   void ApplyStartupSettings();
   void ApplyOptions();
   void ShowTotal();
@@ -168,6 +176,7 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::ConsoleLook* look_ = nullptr;
   spinwave::ConsoleLock* lock_ = nullptr;
   spinwave::ConsoleKeyboard* keyboard_ = nullptr;
+  spinwave::ConsoleKeys* keys_ = nullptr;
   bool activated_ = false;
   bool closed_ = false;
 

@@ -6,10 +6,16 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSessionManager>
 #include <QStringList>
+#include <QTimer>
+#include <QDBusConnection>
 
 #include "app/ConsoleCore.h"
+#include "app/ConsoleKeys.h"
+#include "app/MprisService.h"
 #include "app/RenderCommand.h"
 #include "app/ShutdownSignals.h"
 #include "app/SingleInstance.h"
@@ -22,6 +28,17 @@ namespace {
 QStringList Arguments(int argc, char** argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+// The arguments of a second start as the running console needs them: a file named relative to
+// the folder the start was typed in is that file, wherever the console itself was started.
+QStringList HandedOver(QStringList arguments) {
+  for (QString& argument : arguments) {
+    if (argument.startsWith('-') || QFileInfo(argument).isAbsolute()) continue;
+    const QFileInfo here(QDir::current(), argument);
+    if (here.exists()) argument = here.absoluteFilePath();
+  }
   return arguments;
 }
 
@@ -60,7 +77,7 @@ int main(int argc, char** argv) {
   if (!instance.TakeLock(&error)) {
     // Another console runs: hand over, without opening a window.
     QCoreApplication app(argc, argv);
-    if (!instance.HandOver(arguments, nullptr, &error)) {
+    if (!instance.HandOver(HandedOver(arguments), nullptr, &error)) {
       std::fprintf(stderr, "Spinwave: %s\n", qUtf8Printable(error));
     } else if (arguments.size() >= 2) {
       std::fprintf(stderr, "Spinwave is already running; passed on %lld arguments\n",
@@ -88,14 +105,25 @@ int main(int argc, char** argv) {
     // normal close does, so the playlist, the library layout and the settings are saved.
     spinwave::ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &spinwave::ShutdownSignals::Requested, &console,
-                     &QWidget::close);
+                     [&console] { console.EndSessionQuery(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &console,
                      [&console](QSessionManager& manager) {
-                       if (!console.FormCloseQuery())
-                         manager.cancel();
-                       else
-                         console.close();
+                       if (!console.EndSessionQuery()) manager.cancel();
                      });
+
+    // Media keys, the desktop's sound menu and playerctl reach the decks over the session bus.
+    spinwave::MprisService mpris(core);
+    mpris.FocusedDeck = [&console] {
+      const spinwave::ConsoleKeys* keys = console.Keys();
+      return keys->Active(0) ? 0 : keys->Active(1) ? 1 : -1;
+    };
+    mpris.RaiseWindow = [&console] { console.RaiseWindow(); };
+    mpris.QuitConsole = [&console] {
+      QTimer::singleShot(0, &console, [&console] { console.close(); });
+    };
+    if (QString why; !mpris.Register(QDBusConnection::sessionBus(), &why))
+      std::fprintf(stderr, "Spinwave: no media-player interface on the session bus: %s\n",
+                   qUtf8Printable(why));
 
     console.show();
     app.exec();

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -559,6 +560,16 @@ QWidget* TOptions::BuildShortcutPage() {
   layout->addWidget(Note(page, QStringLiteral("Click a field and press the key. Digits, space and "
                                               "editing keys cannot be used: the digits fire the "
                                               "jingles.")));
+  // Hot keys are X11 key grabs; other sessions (Wayland) have none to offer.
+  QLabel* hotKeys = Note(page, QGuiApplication::platformName() == QLatin1String("xcb")
+                                   ? QStringLiteral("Hot keys: Alt with these keys reaches the "
+                                                    "console while it is the active window, "
+                                                    "whatever control has the focus.")
+                                   : QStringLiteral("Hot keys are not available in this "
+                                                    "session (they need X11): the keys work "
+                                                    "while the console has the keyboard."));
+  hotKeys->setObjectName(QStringLiteral("HotKeysNote"));
+  layout->addWidget(hotKeys);
   layout->addStretch(1);
   return page;
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,8 @@ class TEMButton;
 class TEMDBGrid;
 class TEMLed;
 class TImagePanel;
+class TJinglesForm;
+class TOptions;
 }
 
 class TSpinwaveMain : public QMainWindow {
@@ -98,6 +101,14 @@ class TSpinwaveMain : public QMainWindow {
   void ShowLive365Click();
   // A line of the title streaming or Live365 in the status bar's hint panel.
   void ShowStatusMessage(const QString& text);
+  // Options dialog and jingle window (SpinwaveMainOptions.cpp).
+  void CtrlOptionsClick();
+  void JinglesClick();
+  // A digit key ('0'..'9') fires its jingle slot unless an editor has the focus; true when the
+  // key was a jingle key. The console's key handler calls it for unmodified digit keys.
+  bool JingleKey(int key);
+  spinwave::TOptions* OptionsDialog() const { return options_; }
+  spinwave::TJinglesForm* JinglesForm() const { return jinglesForm_; }
 
   // --- Controls ---------------------------------------------------------------------------------
   spinwave::PlayersPanel* Players() const { return players_; }
@@ -145,6 +156,8 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::LibraryBrowser* BuildLibrary(QWidget* parent);
   void ConnectLibrary();
   void ShowBroadcastButtons();
+  void BuildOptions();
+  void ActivateOptions();
   void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();
@@ -166,6 +179,9 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::ConsoleLook* look_ = nullptr;
   spinwave::ConsoleLock* lock_ = nullptr;
   spinwave::ConsoleKeyboard* keyboard_ = nullptr;
+  spinwave::TOptions* options_ = nullptr;
+  spinwave::TJinglesForm* jinglesForm_ = nullptr;
+  std::map<std::string, std::string> engineOptions_;  // as the sound engine was built
   bool activated_ = false;
   bool closed_ = false;
 

@@ -1,7 +1,7 @@
 // Takes a picture of the console as a user sees it, without a display or a sound card.
 //
 //   spinwave-shot OUT.png [FILE_OR_PLAYLIST ...] [--play MS] [--xfader] [--panel N]
-//                 [--set KEY=VALUE ...]
+//                 [--set KEY=VALUE ...] [--jingles LIST] [--options PAGE]
 //
 // Starts the console core with every deck on the non-real-time output, opens the window
 // offscreen, adds the files and playlists given (as the command line of a first start does),
@@ -10,17 +10,26 @@
 // panel, enlarged N times. --set changes an option on the running console (--set
 // Language=German, --set PlayerLook=Midnight), as the options dialog does. The program and settings folders
 // are the usual ones unless SPINWAVE_HOME and XDG_CONFIG_HOME say otherwise: point them at a
-// scratch folder to keep your own playlist out of the picture.
+// scratch folder to keep your own playlist out of the picture. --jingles LIST (with JingleEnabled
+// on in the settings) opens the jingle window, loads the DJ jingle list of that name and fires
+// slots 1 and 3; --options PAGE opens the options dialog on that page (its object name, such as
+// OutputOpt). Both windows are drawn over the console's picture where they stand on screen.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <QApplication>
+#include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 
 #include "app/ConsoleCore.h"
 #include "app/PlayersPanel.h"
 #include "app/SpinwaveMain.h"
+#include "jingles/JingleBank.h"
+#include "jingles/TJinglesForm.h"
+#include "options/TOptions.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
 #include "playlist/PlaylistModel.h"
@@ -38,6 +47,7 @@ int main(int argc, char** argv) {
   bool xfader = false;
   int panelZoom = 0;
   QStringList sets;
+  QString jingleList, optionsPage;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--play") == 0 && i + 1 < argc)
       playMs = std::atoi(argv[++i]);
@@ -45,6 +55,10 @@ int main(int argc, char** argv) {
       panelZoom = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc)
       sets << QString::fromLocal8Bit(argv[++i]);
+    else if (std::strcmp(argv[i], "--jingles") == 0 && i + 1 < argc)
+      jingleList = QString::fromLocal8Bit(argv[++i]);
+    else if (std::strcmp(argv[i], "--options") == 0 && i + 1 < argc)
+      optionsPage = QString::fromLocal8Bit(argv[++i]);
     else if (std::strcmp(argv[i], "--xfader") == 0)
       xfader = true;
     else
@@ -72,8 +86,34 @@ int main(int argc, char** argv) {
     core.Advance(playMs);
     core.Playlist().SetCursorRow(1);
   }
+  spinwave::TJinglesForm* jingles = window.JinglesForm();
+  if (!jingleList.isEmpty() && jingles) {
+    window.JinglesClick();
+    jingles->move(window.geometry().right() - jingles->width() - 20, window.y() + 150);
+    const QList<QListWidgetItem*> found = jingles->ListBox()->findItems(jingleList, Qt::MatchExactly);
+    if (!found.isEmpty()) jingles->ListBox()->setCurrentItem(found.first());
+    jingles->LoadDJJinglesClick();
+    window.JingleKey('1');
+    window.JingleKey('3');
+    core.Advance(1500);
+  }
+  spinwave::TOptions* dialog = window.OptionsDialog();
+  if (!optionsPage.isEmpty() && dialog) {
+    window.CtrlOptionsClick();
+    if (QWidget* page = dialog->Pages()->findChild<QWidget*>(optionsPage))
+      dialog->Pages()->setCurrentWidget(page);
+    dialog->move(window.x() + 60, window.y() + 200);
+    core.Advance(300);
+  }
   for (int i = 0; i < 5; ++i) app.processEvents();
   QPixmap picture = window.grab();
+  {
+    // The console's own windows over it, where they stand relative to it.
+    QPainter painter(&picture);
+    const QPoint origin = window.mapToGlobal(QPoint(0, 0));
+    for (QWidget* w : {static_cast<QWidget*>(jingles), static_cast<QWidget*>(dialog)})
+      if (w && w->isVisible()) painter.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - origin, w->grab());
+  }
   if (panelZoom > 0) {
     QWidget* panel = window.Players();
     picture = panel->grab();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTest>
 
@@ -350,6 +351,40 @@ TEST_F(ConsoleOptions, DigitKeysFireTheJingleSlotsWhileBothDecksPlay) {
 
   window->JinglesClick();
   EXPECT_FALSE(form->isVisible());
+  window->JinglesClick();
+
+  // Switched off with OK: the button and the window go at once and the keys are keys again.
+  Control<QCheckBox>("JingleEnabled")->setChecked(false);
+  Dialog().OKClick();
+  EXPECT_FALSE(button->isVisible());
+  EXPECT_FALSE(form->isVisible());
+  QTest::keyClick(window->Playlist(), Qt::Key_3);
+  core->Advance(50);
+  EXPECT_EQ(jingles.GetFileState(bank->SlotEntry(3)), fsStopped);
+}
+
+TEST_F(ConsoleOptions, OutputPageShowsTheLoadOfTheRunningDecks) {
+  WriteIni("[Players]\r\nCentralOutput=0\r\n");
+  const std::string song = Track("song", 4000);
+  Open();
+  ASSERT_GT(core->Player1().OpenFile(song, 0), 0);
+  ASSERT_GT(core->DataPlayer().OpenFile(song, core->PreListenEntry()), 0);
+  core->Advance(50);
+  ASSERT_TRUE(core->Player1().Play(0));
+  ASSERT_TRUE(core->DataPlayer().Play(core->PreListenEntry()));
+  core->Advance(500);
+  OpenOptions();
+  Dialog().Pages()->setCurrentWidget(Dialog().findChild<QWidget*>(QStringLiteral("OutputOpt")));
+  for (const char* name : {"FMOD1CPU", "FMOD2CPU", "FMOD3CPU", "FMOD4CPU"})
+    Control<QLabel>(name)->clear();
+  Dialog().UpdateProcessorLoad();
+  // Each label is the load of its own deck's sound library, as a number with one decimal.
+  for (const char* name : {"FMOD1CPU", "FMOD2CPU", "FMOD3CPU", "FMOD4CPU"}) {
+    const QString text = Control<QLabel>(name)->text();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+[.,]\\d$")).match(text).hasMatch())
+        << name << " " << text.toStdString();
+  }
+  EXPECT_TRUE(Control<QLabel>("FMOD2CPU")->isEnabled()) << "a right deck of its own";
 }
 
 }  // namespace

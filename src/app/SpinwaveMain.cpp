@@ -540,6 +540,7 @@ void TSpinwaveMain::FormClose() {
   if (closed_) return;
   closed_ = true;
   players_->Peaks().Stop();
+  CloseOptions();
   if (TSettingsFile* s = core_.Settings()) {
     const QRect frame = frameGeometry();
     s->WriteInteger("Window", "Width", width());

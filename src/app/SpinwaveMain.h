@@ -158,6 +158,7 @@ class TSpinwaveMain : public QMainWindow {
   void ShowBroadcastButtons();
   void BuildOptions();
   void ActivateOptions();
+  void CloseOptions();
   void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();

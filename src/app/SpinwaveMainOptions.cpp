@@ -246,6 +246,15 @@ void TSpinwaveMain::ActivateOptions() {
   });
 }
 
+// --- Close --------------------------------------------------------------------------------------
+
+void TSpinwaveMain::CloseOptions() {
+  // The dialog edits the core's settings file, which the core's close releases: nothing of it
+  // may be clicked afterwards.
+  if (options_) options_->hide();
+  if (jinglesForm_) jinglesForm_->hide();
+}
+
 // --- Handlers -----------------------------------------------------------------------------------
 
 void TSpinwaveMain::CtrlOptionsClick() {

@@ -385,6 +385,10 @@ TEST_F(ConsoleOptions, OutputPageShowsTheLoadOfTheRunningDecks) {
         << name << " " << text.toStdString();
   }
   EXPECT_TRUE(Control<QLabel>("FMOD2CPU")->isEnabled()) << "a right deck of its own";
+
+  // Closing the console takes the dialog away with the settings file it edits.
+  window->FormClose();
+  EXPECT_FALSE(Dialog().isVisible());
 }
 
 }  // namespace

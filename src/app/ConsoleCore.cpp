@@ -76,6 +76,9 @@ ConsoleCore::ConsoleCore(QStringList commandLine, std::string settingsFile,
   reader_->SetStructures(structures);
   playlistModel_ = std::make_unique<PlaylistModel>(playlist_, *options_, *reader_);
   playlistModel_->SetDefaultSegueSeconds(automixSeconds_);
+  // A long list shows at once and gets its tags from a worker; the non-real-time console
+  // (tests, rendering) reads lists whole, so what it does stays exact.
+  playlistModel_->SetBackgroundReading(!coreOptions_.nonRealtime);
 
   // Each port listens to the component that owns (or will own) its entry.
   deckPorts_[0] = std::make_unique<DeckPort>(player1_.get(), 0);

@@ -410,6 +410,11 @@ void TSpinwaveMain::ConnectCore() {
     statusPanels_[1]->setText(QStringLiteral("Reading %1 of %2").arg(done).arg(total));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
+  // A list read in the background: its progress, then the row count again.
+  connect(&list, &PlaylistModel::fillProgress, this, [this](int done, int total) {
+    statusPanels_[1]->setText(QStringLiteral("Reading tags %1 of %2").arg(done).arg(total));
+  });
+  connect(&list, &PlaylistModel::fillFinished, this, &TSpinwaveMain::ShowRowCount);
   // Broadcast start times follow the clock: the visible rows are drawn again every second.
   auto* startTimes = new QTimer(this);
   startTimes->setInterval(1000);

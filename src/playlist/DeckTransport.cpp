@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
@@ -62,6 +63,13 @@ int DeckTransport::PlayTrack(int deck, int start) {
     }
     const std::string mark = list_.Mark(r);
     if (mark.empty() || (mark == "V" && !autoMix_)) {
+      // A row of a list still being read gets its length and tag first; a file that turned
+      // out unplayable leaves the list like a missing one.
+      const int before = list_.RowCount();
+      if (!list_.FillRowNow(r)) {
+        if (list_.RowCount() == before) ++r;
+        continue;
+      }
       chosen = r;
       break;
     }
@@ -70,6 +78,9 @@ int DeckTransport::PlayTrack(int deck, int start) {
 
   if (chosen > 0) {
     const int b = chosen;
+    // Taken back when the engine refuses the open at once.
+    const int oldCurrent = list_.CurrentRow(), oldDeck2 = list_.Deck2Row();
+    const QString oldArtist = artist_[deck], oldTitle = title_[deck];
     if (deck == 0) {
       list_.SetCurrentRow(b);
     } else {
@@ -82,6 +93,17 @@ int DeckTransport::PlayTrack(int deck, int start) {
     artist_[deck] = Q(list_.Cell(plArtist, b));
     title_[deck] = Q(list_.Cell(plTitle, b));
     const int result = port.Open(list_.File(b));
+    if (result < 0) {
+      // Refused at once: the row did not go into the deck, so it is not marked and the deck
+      // rows stay where they were. An entry still opening its last file (-3) goes on with
+      // that one; otherwise (no output, no stream) the deck holds no track of this row.
+      list_.SetCurrentRow(oldCurrent);
+      list_.SetDeck2Row(oldDeck2);
+      artist_[deck] = oldArtist;
+      title_[deck] = oldTitle;
+      if (result != -3) OpenFailed(deck, list_.File(b), result);
+      return result;
+    }
     list_.SetMark(b, MarkOf(deck));
     if (intro.size() == 4 && intro[1] == ':')
       port.SetIntroTime(intro.left(1).toInt() * 60 + intro.mid(2).toInt());
@@ -169,8 +191,15 @@ void DeckTransport::GoTrack(int tag) {
   }
   if (target < 0) return;
   // The deck is not ejected first: the file opened next replaces the loaded one.
+  std::vector<int> marked;
+  for (int r = 1; r < list_.RowCount(); ++r)
+    if (list_.Mark(r) == MarkOf(deck)) marked.push_back(r);
   list_.ClearMark(MarkOf(deck));
-  PlayTrack(deck, target);
+  const int result = PlayTrack(deck, target);
+  // Refused before the entry let its file go (no output, still opening): the deck keeps its
+  // track, and its row its mark.
+  if (result == -2 || result == -3)
+    for (int r : marked) list_.SetMark(r, MarkOf(deck));
 }
 
 void DeckTransport::EjectClick(int deck) {
@@ -530,18 +559,39 @@ void DeckTransport::PlayerNotifyPosition(int deck, int position, int range) {
 void DeckTransport::PlayerNotifyOpened(int deck, int state, int result) {
   if ((deck != 0 && deck != 1) || state != fsOpenFailed) return;
   const std::string mark = MarkOf(deck);
-  QString file;
+  std::string file;
   for (int r = 1; r < list_.RowCount(); ++r) {
     if (list_.Mark(r) != mark) continue;
-    file = Q(list_.File(r));
+    file = list_.File(r);
     list_.SetMark(r, "X");
   }
   Deck(deck).Close();
   // A failed open leaves the entry without a stream: no stop is reported for it.
   if (state_[deck] != fsStopped) PlayerNotifyFileState(deck, fsStopped);
-  qWarning("Spinwave: deck %d could not open %s (%d); the row is marked X", deck + 1,
-           qUtf8Printable(file), result);
-  emit openFailed(deck, file, result);
+  OpenFailed(deck, file, result);
+}
+
+void DeckTransport::OpenFailed(int deck, const std::string& file, int result) {
+  // The deck's labels still name the track it could not open: it shows no track, as after an
+  // eject, so the DJ does not take it for loaded. (Without an output (-2) the entry was not
+  // touched: what it showed stays.)
+  if (result != -2) {
+    artist_[deck].clear();
+    title_[deck].clear();
+    emit deckTrackChanged(deck, QString(), QString(), QStringLiteral("0:00"),
+                          QStringLiteral("0:00"));
+  }
+  qWarning("Spinwave: deck %d could not open %s (%d)", deck + 1, file.c_str(), result);
+  emit openFailed(deck, Q(file), result);
+  // Loaded by hand, the DJ must know why nothing plays; automix goes on with the next row by
+  // itself (the row is marked "X").
+  if (!autoMix_) {
+    std::string text = "\"" + file + "\" can't be played in player " + MarkOf(deck) +
+                       ": the file could not be opened.";
+    if (result == -2) text = "Player " + std::string(MarkOf(deck)) + " has no sound output: \"" +
+                             file + "\" was not loaded.";
+    ShowMessage(text);
+  }
 }
 
 void DeckTransport::DataPlayerNotifyTime(int minutes, int seconds) {

@@ -145,8 +145,9 @@ class DeckTransport : public QObject {
   void PlayerNotifyFileState(int deck, int state);
   void PlayerNotifyPosition(int deck, int position, int range);
   // A background open of deck 0 or 1 ended (fsOpened, or fsOpenFailed with the open's result).
-  // A file that cannot be opened any more gets the "X" mark and the deck is freed, so automix
-  // goes on with the next row instead of waiting for it for ever.
+  // A file that cannot be opened any more gets the "X" mark and the deck is freed and shows no
+  // track, so automix goes on with the next row instead of waiting for it for ever; loaded by
+  // hand, the DJ gets a message saying so.
   void PlayerNotifyOpened(int deck, int state, int result);
   // The pre-listen deck's time: "m:ss" for its time label, and its stream time for the slider.
   void DataPlayerNotifyTime(int minutes, int seconds);
@@ -180,6 +181,9 @@ class DeckTransport : public QObject {
   static const char* MarkOf(int deck) { return deck == 0 ? "1" : "2"; }
   void SetCrossFaderValue(int v);
   void SetSegue(const std::function<int(int)>& newValue);
+  // A deck could not open `file`: the deck shows no track, the DJ is told (not under
+  // automix, which goes on by itself).
+  void OpenFailed(int deck, const std::string& file, int result);
   // The end of a deck's track: marks, eject, the next track, the play count.
   void TrackEnded(int deck);
   // Starts a deck that waits: resumes it when paused, plays it when opened. False otherwise.

@@ -2,6 +2,10 @@
 
 #include <QUrl>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
 #include "table/CommaText.h"
@@ -59,32 +63,61 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-const char* ReasonText(TrackError error) {
-  switch (error) {
-    case TrackError::Missing: return "doesn't exist";
-    case TrackError::Folder: return "is a folder";
-    case TrackError::CannotOpen: return "is not an audio file that can be played";
-    case TrackError::None: break;
-  }
-  return "can't be read";
-}
+const char* ReasonText(TrackError error) { return TrackErrorText(error); }
 
 void FillTrackRow(TEMDB& table, int row, const std::string& path, const TrackInfo& info,
                   int segueMs) {
   table.SetItem(0, row, "");
-  table.SetItem(1, row, info.artist);
-  table.SetItem(2, row, info.title);
   table.SetItem(3, row, path);
-  table.SetItem(4, row, std::to_string(info.timeMs));
-  table.SetItem(5, row, info.gain);
-  table.SetItem(6, row, info.intro);
-  table.SetItem(7, row, info.outro);
+  SetTrackCells(table, row, info);
   table.SetItem(8, row, std::to_string(segueMs));
+}
+
+// A stored segue outside 0 .. the track's length (a negative value, or one beyond any length,
+// from another program or an edited file) is brought into it: a negative segue would put the
+// start point after the track's end and stop automix at that track, and a huge one would turn
+// the broadcast start times of every later row into nonsense. Without a known length only the
+// lower end and the range of an int apply.
+void ClampSegues(TEMDB& table) {
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  for (int r = 0; r < table.RowCount(); ++r) {
+    const std::string_view cell = table.TableCell(8, r);
+    if (cell.empty()) continue;
+    const int64_t time = LeadingInteger(table.TableCell(4, r));
+    const int64_t high = time > 0 ? std::min(time, kMax) : kMax;
+    const int64_t segue = LeadingInteger(cell);
+    const int64_t clamped = std::clamp<int64_t>(segue, 0, high);
+    if (clamped != segue) table.SetTableCell(8, r, std::to_string(clamped));
+  }
+}
+
+// Where a deferred entry stands until its file is read: only its name is known.
+TrackInfo Placeholder(const std::string& path) {
+  TrackInfo info;
+  info.artist = FileNameOf(path);
+  return info;
+}
+
+// The entry's file when it is there (a name that is not UTF-8 is also tried as Latin-1), else
+// why not.
+bool LookUp(std::string& file, const std::string& line, const std::string& folder,
+            TrackError& error) {
+  auto present = [&error](const std::string& f) {
+    if (FileExists(f)) return true;
+    error = DirectoryExists(f) ? TrackError::Folder : TrackError::Missing;
+    return false;
+  };
+  if (present(file)) return true;
+  if (error != TrackError::Missing || ValidUtf8(file)) return false;
+  const std::string converted = ResolveM3UEntry(Latin1ToUtf8(line), folder);
+  if (!FileExists(converted)) return false;
+  file = converted;
+  return true;
 }
 
 void ReadM3U(const std::vector<std::string>& lines, const std::string& path, TEMDB& out,
              TrackReader& reader, int segueMs, const std::function<void(int, int)>& progress,
-             PlaylistReadResult& result) {
+             bool deferTracks, PlaylistReadResult& result) {
   const std::string folder = FolderOf(path);
   const int total = static_cast<int>(lines.size());
   out.SetRowCount(total);  // at most one row per line; trimmed at the end
@@ -101,6 +134,18 @@ void ReadM3U(const std::vector<std::string>& lines, const std::string& path, TEM
       continue;
     }
     std::string file = ResolveM3UEntry(line, folder);
+    if (deferTracks) {
+      TrackError error = TrackError::None;
+      if (!LookUp(file, line, folder, error)) {
+        result.skipped.emplace_back(file, ReasonText(error));
+        continue;
+      }
+      FillTrackRow(out, r, file, Placeholder(file), segueMs);
+      result.deferred.push_back(file);
+      ++r;
+      result.loaded = true;
+      continue;
+    }
     TrackInfo info;
     TrackError error = TrackError::None;
     bool ok = reader.Read(file, info, &error);
@@ -151,6 +196,7 @@ void ReadNpl(const std::vector<std::string>& lines, TEMDB& out, int segueMs,
     ++r;
   }
   out.SetRowCount(r);
+  ClampSegues(out);
 }
 
 }  // namespace
@@ -200,8 +246,28 @@ std::string ResolveM3UEntry(std::string_view entry, const std::string& folder) {
   return folder + e;
 }
 
+void SetTrackCells(TEMDB& table, int row, const TrackInfo& info) {
+  table.SetTableCell(1, row, info.artist);
+  table.SetTableCell(2, row, info.title);
+  table.SetTableCell(4, row, std::to_string(info.timeMs));
+  table.SetTableCell(5, row, info.gain);
+  table.SetTableCell(6, row, info.intro);
+  table.SetTableCell(7, row, info.outro);
+}
+
+const char* TrackErrorText(TrackError error) {
+  switch (error) {
+    case TrackError::Missing: return "doesn't exist";
+    case TrackError::Folder: return "is a folder";
+    case TrackError::CannotOpen: return "is not an audio file that can be played";
+    case TrackError::None: break;
+  }
+  return "can't be read";
+}
+
 PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader& reader,
-                                int defaultSegueMs, const std::function<void(int, int)>& progress) {
+                                int defaultSegueMs, const std::function<void(int, int)>& progress,
+                                bool deferTracks) {
   std::string text;
   std::string error;
   if (!ReadWholeFile(path, text, &error)) {
@@ -210,12 +276,13 @@ PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader
     result.error = error;
     return result;
   }
-  return ReadPlaylistText(text, path, out, reader, defaultSegueMs, progress);
+  return ReadPlaylistText(text, path, out, reader, defaultSegueMs, progress, deferTracks);
 }
 
 PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& path, TEMDB& out,
                                     TrackReader& reader, int defaultSegueMs,
-                                    const std::function<void(int, int)>& progress) {
+                                    const std::function<void(int, int)>& progress,
+                                    bool deferTracks) {
   PlaylistReadResult result;
   const PlaylistFormat format = FormatOf(path);
   if (format == PlaylistFormat::Npl2) {
@@ -235,6 +302,7 @@ PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& pa
     // A file of another program may have fewer columns: the playlist always has its nine.
     NameColumns(table);
     table.NormalizeTimes(8);
+    ClampSegues(table);
     for (int r = 0; r < table.RowCount(); ++r) table.SetTableCell(0, r, "");
     table.Title = kPlaylistTitle;
     result.rows = table.RowCount();
@@ -249,7 +317,7 @@ PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& pa
   SetPlaylistColumns(table);
   if (lines.size() >= 2) {
     if (lines[0] == "#EXTM3U" || format == PlaylistFormat::M3U) {
-      ReadM3U(lines, path, table, reader, defaultSegueMs, progress, result);
+      ReadM3U(lines, path, table, reader, defaultSegueMs, progress, deferTracks, result);
     } else if (lines[0] == "Spinwave Playlist") {
       ReadNpl(lines, table, defaultSegueMs, result);
     } else {

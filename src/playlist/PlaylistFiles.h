@@ -35,6 +35,9 @@ struct PlaylistReadResult {
   std::string error;     // why the file was not read, or was not a playlist of its kind
   // Entries that could not be read: the path and why ("doesn't exist", ...).
   std::vector<std::pair<std::string, std::string>> skipped;
+  // Reading with `deferTracks`: the files of M3U rows whose length and tag are still to be
+  // read (each such row holds its file, the file name as artist and the default segue).
+  std::vector<std::string> deferred;
 };
 
 // Gives `table` the 9 playlist columns with their names, title and built-in widths (marks 30,
@@ -44,16 +47,26 @@ void SetPlaylistColumns(TEMDB& table);
 // Reads `path` into `out` (a fresh table, which gets the playlist columns). Audio entries of
 // M3U lists are read with `reader` (tag and length come from the files); ".npl" rows keep
 // their stored values. `defaultSegueMs` is the segue of rows that bring none.
-// `progress(done, total)` is called every 100 entries of a long list.
+// `progress(done, total)` is called every 100 entries of a long list. With `deferTracks` the
+// M3U entries are only looked up (a file that is not there is skipped at once) and their
+// files listed in `deferred`, for the caller to read later.
 PlaylistReadResult ReadPlaylist(const std::string& path, TEMDB& out, TrackReader& reader,
                                 int defaultSegueMs,
-                                const std::function<void(int, int)>& progress = {});
+                                const std::function<void(int, int)>& progress = {},
+                                bool deferTracks = false);
 
 // The same over a file's text already in memory (`path` gives the format and the folder that
 // relative M3U entries are read against).
 PlaylistReadResult ReadPlaylistText(std::string_view text, const std::string& path, TEMDB& out,
                                     TrackReader& reader, int defaultSegueMs,
-                                    const std::function<void(int, int)>& progress = {});
+                                    const std::function<void(int, int)>& progress = {},
+                                    bool deferTracks = false);
+
+// Fills table row `row` of a playlist table from what the file says about itself (artist,
+// title, length, gain, intro, outro); the mark, the file and the segue stay.
+void SetTrackCells(TEMDB& table, int row, const TrackInfo& info);
+// Why a file could not be read, as the load message words it ("doesn't exist", ...).
+const char* TrackErrorText(TrackError error);
 
 // The M3U path of an entry line read from a list in `folder` (ending with "/"): entries
 // beginning with "/" and Windows-form entries ("C:\...", "\\server\...") are kept as they

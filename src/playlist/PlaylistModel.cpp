@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/AsciiText.h"
 #include "core/AtomicFile.h"
 #include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "options/OptionsStore.h"
+#include "playlist/TrackInfoFiller.h"
 #include "playlist/TrackReader.h"
 #include "table/LibraryFile.h"
 
@@ -31,6 +34,10 @@ PlaylistModel::PlaylistModel(TEMDB& table, const OptionsStore& options, TrackRea
     : QObject(parent), table_(table), options_(options), reader_(reader) {
   if (table_.ColCount() != kPlaylistColumnCount) SetPlaylistColumns(table_);
   table_.Title = kPlaylistTitle;
+}
+
+PlaylistModel::~PlaylistModel() {
+  if (filler_) filler_->Cancel();
 }
 
 // --- Cells ------------------------------------------------------------------------------------
@@ -269,9 +276,11 @@ void PlaylistModel::RemoveRow(int row) {
   RowGone(row - 1);
   table_.DeleteRow(row - 1);
   emit rowsRemoved(row, 1);
+  // The cursor keeps its track: one row up when the removed row was above it.
   const int oldCursor = cursor_;
-  cursor_ = -1;
-  SetCursorRow(row);
+  const int target = cursor_ > row ? cursor_ - 1 : cursor_;
+  cursor_ = -1;  // report the cursor even when its number stays: the grid shows another row
+  SetCursorRow(target);
   if (cursor_ == oldCursor) emit rowChanged(cursor_);
   emit totalChanged();
 }
@@ -319,6 +328,7 @@ void PlaylistModel::Shuffle() {
 }
 
 void PlaylistModel::ClearRows() {
+  CancelFilling();
   SetCurrentRow(0);
   deck2_ = 0;
   table_.ClearRows();
@@ -429,8 +439,21 @@ std::string PlaylistModel::CellText(int col, int row, int64_t timeOfDayMs,
 
 PlaylistReadResult PlaylistModel::Load(const std::string& path) {
   TEMDB read;
-  PlaylistReadResult result = ReadPlaylist(path, read, reader_, DefaultSegueMs(), LoadProgress);
+  const bool defer = nowReader_ != nullptr;
+  PlaylistReadResult result = ReadPlaylist(path, read, reader_, DefaultSegueMs(),
+                                           defer ? std::function<void(int, int)>() : LoadProgress,
+                                           defer);
+  // A file that brings no track never takes the place of the rows there are: a file of another
+  // program picked by mistake, or a list whose files are all gone, would otherwise cost the DJ
+  // the playlist on air. The rows stay, and so do the decks' rows.
+  if (result.replaced && result.rows == 0 && table_.RowCount() > 0) {
+    result.replaced = false;
+    result.loaded = false;
+    if (result.error.empty() && result.skipped.empty()) result.error = "it holds no tracks";
+  }
+  const bool kept = !result.replaced && table_.RowCount() > 0;
   if (result.replaced) {
+    CancelFilling();
     table_ = std::move(read);
     table_.Title = kPlaylistTitle;
     table_.FileName = path;
@@ -439,23 +462,126 @@ PlaylistReadResult PlaylistModel::Load(const std::string& path) {
     table_.SetColWidth(plSegue, autoMix_ ? 30 : -1);
     cursor_ = table_.RowCount() > 0 ? 1 : 0;
     if (cursor_ > 0) table_.SetRowSelected(0, true);
-  }
-  if (result.loaded) {
+    // The tracks in the decks are no longer tied to rows of the list.
     SetCurrentRow(0);
     deck2_ = 0;
-  }
-  if (result.replaced) {
     emit rowsReset();
     emit cursorChanged(cursor_);
     emit totalChanged();
   }
-  const std::string problems = DescribeReadProblems(path, result);
+  if (result.replaced && !result.deferred.empty()) {
+    // The rows are there; their lengths and tags follow. What could not be read is named in
+    // one message once the last file was read.
+    pending_.insert(result.deferred.begin(), result.deferred.end());
+    fillPath_ = path;
+    fillProblems_ = PlaylistReadResult();
+    fillProblems_.skipped = result.skipped;
+    if (!filler_) {
+      filler_ = std::make_unique<TrackInfoFiller>();
+      connect(filler_.get(), &TrackInfoFiller::batchRead, this, &PlaylistModel::ApplyResults);
+      connect(filler_.get(), &TrackInfoFiller::finished, this, &PlaylistModel::FillEnded);
+    }
+    filler_->Start(result.deferred, reader_.ForWorker());
+    emit fillProgress(0, filler_->Total());
+    return result;
+  }
+  std::string problems = DescribeReadProblems(path, result);
+  if (kept && !problems.empty()) problems += "\n\nThe playlist was left as it was.";
   if (!problems.empty()) ShowMessage(problems);
   return result;
 }
 
-bool PlaylistModel::Save(const std::string& path, std::string* error) const {
+bool PlaylistModel::Save(const std::string& path, std::string* error) {
+  FinishFilling();
   return WritePlaylist(table_, path, error);
+}
+
+// --- Tags read in the background ----------------------------------------------------------
+
+void PlaylistModel::SetBackgroundReading(bool on) {
+  if (!on) {
+    FinishFilling();
+    nowReader_.reset();
+    return;
+  }
+  if (!nowReader_) nowReader_ = reader_.ForWorker();
+}
+
+bool PlaylistModel::RowPending(int row) const {
+  return !pending_.empty() && row >= 1 && row <= table_.RowCount() &&
+         pending_.count(std::string(table_.TableCell(plFile, row - 1))) > 0;
+}
+
+void PlaylistModel::FinishFilling() {
+  if (pending_.empty()) return;
+  if (filler_ && filler_->Running()) filler_->Finish();
+  // Whatever the worker did not bring (it was stopped) is read here.
+  if (!pending_.empty() && nowReader_) {
+    std::vector<TrackReadResult> rest;
+    for (const std::string& file : pending_) {
+      TrackReadResult r;
+      r.path = file;
+      r.ok = nowReader_->Read(file, r.info, &r.error);
+      rest.push_back(std::move(r));
+    }
+    ApplyResults(rest);
+    FillEnded();
+  }
+  pending_.clear();
+}
+
+bool PlaylistModel::FillRowNow(int row) {
+  if (!RowPending(row) || !nowReader_) return true;
+  TrackReadResult r;
+  r.path = File(row);
+  r.ok = nowReader_->Read(r.path, r.info, &r.error);
+  ApplyResults({r});
+  return r.ok;
+}
+
+void PlaylistModel::ApplyResults(const std::vector<TrackReadResult>& results) {
+  std::unordered_map<std::string_view, const TrackReadResult*> byFile;
+  for (const TrackReadResult& r : results)
+    if (pending_.count(r.path)) byFile.emplace(r.path, &r);
+  if (byFile.empty()) return;
+  table_.ClearFilter();
+  std::vector<int> unplayable;  // table rows, top down
+  for (int t = 0; t < table_.RowCount(); ++t) {
+    const auto it = byFile.find(table_.TableCell(plFile, t));
+    if (it == byFile.end()) continue;
+    const TrackReadResult& r = *it->second;
+    if (!r.ok) {
+      unplayable.push_back(t);
+      continue;
+    }
+    SetTrackCells(table_, t, r.info);
+    emit rowChanged(t + 1);
+  }
+  for (int t : unplayable) {
+    const std::string file(table_.TableCell(plFile, t));
+    fillProblems_.skipped.emplace_back(file, TrackErrorText(byFile.at(file)->error));
+  }
+  // Bottom up, so that the rows still to go keep their numbers.
+  for (auto t = unplayable.rbegin(); t != unplayable.rend(); ++t) RemoveRow(*t + 1);
+  for (const auto& entry : byFile) pending_.erase(std::string(entry.first));
+  emit totalChanged();
+  if (filler_ && filler_->Running()) emit fillProgress(filler_->Done(), filler_->Total());
+}
+
+void PlaylistModel::FillEnded() {
+  pending_.clear();
+  emit fillProgress(filler_ ? filler_->Total() : 0, filler_ ? filler_->Total() : 0);
+  emit fillFinished();
+  PlaylistReadResult problems = std::move(fillProblems_);
+  fillProblems_ = PlaylistReadResult();
+  const std::string text = DescribeReadProblems(fillPath_, problems);
+  if (!text.empty()) ShowMessage(text);
+}
+
+void PlaylistModel::CancelFilling() {
+  if (filler_) filler_->Cancel();
+  pending_.clear();
+  fillProblems_ = PlaylistReadResult();
 }
 
 int PlaylistModel::LoadToPlaylist(const std::string& path, bool quiet) {

@@ -19,7 +19,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <QObject>
@@ -31,7 +33,9 @@
 namespace spinwave {
 
 class OptionsStore;
+class TrackInfoFiller;
 class TrackReader;
+struct TrackReadResult;
 
 // Columns of the playlist table.
 enum PlaylistColumn : int {
@@ -67,6 +71,7 @@ class PlaylistModel : public QObject {
   // `table` is the playlist table (owned by the console); it gets the 9 playlist columns.
   PlaylistModel(TEMDB& table, const OptionsStore& options, TrackReader& reader,
                 QObject* parent = nullptr);
+  ~PlaylistModel() override;
 
   TEMDB& Table() { return table_; }
   const TEMDB& Table() const { return table_; }
@@ -129,8 +134,9 @@ class PlaylistModel : public QObject {
   // Removes the selected rows that are not in a deck.
   void DeleteSelected();
   // Removes one row that is not in a deck (a track whose file is gone, a played track with
-  // DelPlTracks), leaving the selection of the other rows alone. The cursor moves to the row
-  // that took its place.
+  // DelPlTracks), leaving the selection of the other rows alone. The cursor stays on its
+  // track (on the row that took the removed one's place when it was there): a row the console
+  // takes out by itself must not move what the DJ pointed at.
   void RemoveRow(int row);
   // "X" on the cursor row / its "X" taken away.
   void DontPlay();
@@ -163,8 +169,9 @@ class PlaylistModel : public QObject {
   // not at all. Entries that could not be read are named in one message. The deck rows become
   // 0 once the file counted as a playlist. Returns the reader's result.
   PlaylistReadResult Load(const std::string& path);
-  // Writes the rows (".m3u": M3U, anything else: the table file).
-  bool Save(const std::string& path, std::string* error = nullptr) const;
+  // Writes the rows (".m3u": M3U, anything else: the table file). Tags still being read are
+  // read first: the file holds what a full read would give.
+  bool Save(const std::string& path, std::string* error = nullptr);
   // Adds one file: a playlist file is loaded (1), an audio file added (1, or -1 when it cannot
   // be opened), 0 when the file does not exist or the track was refused, -1 for any other
   // extension. `quiet` refuses a track already in the list without asking.
@@ -172,6 +179,24 @@ class PlaylistModel : public QObject {
   // Called every 100 entries while a long list is read (done, total): the window shows it and
   // keeps the decks' clock running meanwhile.
   std::function<void(int done, int total)> LoadProgress;
+
+  // --- Tags read in the background ---------------------------------------------------------
+  // On: a loaded M3U list shows its rows at once (the file name as artist, no length yet) and
+  // the lengths and tags are read on a worker thread, the rows filled in batches (rowChanged,
+  // fillProgress). Files found unplayable then leave the list, named in one message at the
+  // end. Loading another list or clearing the playlist stops the reading. Needs a reader with
+  // a worker counterpart (TrackReader::ForWorker); off, lists are read whole before Load
+  // returns.
+  void SetBackgroundReading(bool on);
+  bool BackgroundReading() const { return nowReader_ != nullptr; }
+  // Rows whose length and tag are still to come.
+  bool Filling() const { return !pending_.empty(); }
+  bool RowPending(int row) const;
+  // Reads whatever is still pending now (the worker finishes first) and fills the rows.
+  void FinishFilling();
+  // Row `row` gets its length and tag now if they are still to come (a row about to be loaded
+  // into a deck). False when its file turned out unplayable: the row is gone.
+  bool FillRowNow(int row);
 
  signals:
   void rowChanged(int row);
@@ -182,6 +207,9 @@ class PlaylistModel : public QObject {
   void cursorChanged(int row);
   void currentRowChanged(int row);
   void totalChanged();
+  // Background reading: files read so far of the list's distinct files; then the end.
+  void fillProgress(int done, int total);
+  void fillFinished();
 
  private:
   void NameColumns();
@@ -191,6 +219,10 @@ class PlaylistModel : public QObject {
   // Table row that the next added track goes to (appending or inserting); -1 on failure.
   int TargetRow(AddMode mode);
   void AfterAdding(int lastTableRow);
+  // Background reading: results into the rows; the end of a run; a run stopped.
+  void ApplyResults(const std::vector<TrackReadResult>& results);
+  void FillEnded();
+  void CancelFilling();
 
   TEMDB& table_;
   const OptionsStore& options_;
@@ -201,6 +233,13 @@ class PlaylistModel : public QObject {
   int cursor_ = 0;
   int defaultSegueSeconds_ = 4;
   bool autoMix_ = false;
+
+  // Background reading.
+  std::unique_ptr<TrackReader> nowReader_;  // the worker's kind, for rows wanted at once
+  std::unique_ptr<TrackInfoFiller> filler_;
+  std::unordered_set<std::string> pending_;  // files whose rows wait for length and tag
+  std::string fillPath_;                     // the list being filled
+  PlaylistReadResult fillProblems_;          // what the list's message will name
 };
 
 }  // namespace spinwave

@@ -1,13 +1,15 @@
 // The console without a window, on the real deck engine: start-up, entries, playing the
 // playlist, the kept playlist, closing.
-#include "ConsoleFixture.h"
+#include <QSignalSpy>
 
+#include "ConsoleFixture.h"
 #include "core/AtomicFile.h"
 #include "core/SettingsFile.h"
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
 #include "options/OptionsStore.h"
 #include "playlist/DeckTransport.h"
+#include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistModel.h"
 #include "table/LibraryFile.h"
 
@@ -242,6 +244,60 @@ TEST_F(ConsoleCoreTest, CountsPlaysInTheLibrary) {
   saved.Title = kLibraryTitle;
   ASSERT_TRUE(saved.LoadFromFile(Program("data/data.db")));
   EXPECT_EQ(GetLibraryItem(saved, "PlTimes", 1), "5");
+}
+
+// On the real engine: a file that no longer opens when the DJ loads it leaves deck 1 free and
+// showing no track, with one message; the next track then plays on that deck.
+TEST_F(ConsoleCoreTest, ATrackThatNoLongerOpensLeavesTheDeckFree) {
+  const std::string a = Track("a", 1500), b = Track("b", 1000);
+  auto core = MakeCore({QString::fromStdString(M3U("show.m3u", {a, b}))});
+  core->Activate();
+  QSignalSpy labels(&core->Transport(), &DeckTransport::deckTrackChanged);
+  WriteFile(a, std::string(4096, 'x'));  // replaced by something that is not sound
+  core->Playlist().SetCursorRow(1);
+  core->Transport().PlaylistDblClick();
+  core->Advance(100);
+  EXPECT_EQ(core->Deck(0).State(), fsStopped);
+  EXPECT_EQ(core->Transport().DeckState(0), 0);
+  EXPECT_EQ(Marks(*core), Strings({"X", ""}));
+  ASSERT_GE(labels.count(), 2);
+  EXPECT_EQ(labels.last().at(1).toString(), "") << "the deck shows no track";
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_NE(messages.Texts()[0].find("can't be played in player 1"), std::string::npos)
+      << messages.Texts()[0];
+
+  core->Playlist().SetCursorRow(2);
+  core->Transport().PlaylistDblClick();
+  core->Advance(100);
+  EXPECT_EQ(core->Deck(0).State(), fsPlaying);
+  EXPECT_EQ(core->Deck(0).FileName(), b);
+}
+
+// The console as the DJ starts it (real-time output, no sound card): a long list on the command
+// line is in the playlist as soon as the console is up, its tags still coming; closing keeps it
+// whole, lengths and all.
+TEST_F(ConsoleCoreTest, ALongListIsThereAtOnceAndKeptWhole) {
+  std::vector<std::string> tracks;
+  for (int i = 0; i < 4; ++i) tracks.push_back(Track("t" + std::to_string(i), 600 + 100 * i));
+  std::vector<std::string> entries;
+  for (int i = 0; i < 3000; ++i) entries.push_back(tracks[static_cast<size_t>(i) % 4]);
+  const std::string list = M3U("long.m3u", entries);
+  {
+    ConsoleCore core({QString::fromStdString(list)});
+    core.Activate();
+    EXPECT_EQ(core.Playlist().TrackCount(), 3000);
+    EXPECT_TRUE(core.Playlist().Filling()) << "the tags are read in the background";
+    core.Close();
+  }
+  TEMDB kept;
+  kept.Title = kPlaylistTitle;
+  ASSERT_TRUE(kept.LoadFromFile(Program("spinwave.npl2")));
+  ASSERT_EQ(kept.RowCount(), 3000);
+  for (int r = 0; r < kept.RowCount(); ++r) {
+    const int expected = 600 + 100 * (r % 4);
+    ASSERT_NEAR(std::stoi(kept.GetItem(4, r)), expected, 30) << "row " << r;
+  }
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 }  // namespace

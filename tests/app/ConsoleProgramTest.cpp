@@ -9,6 +9,7 @@
 
 #include "ConsoleFixture.h"
 #include "app/SingleInstance.h"
+#include "core/AtomicFile.h"
 #include "playlist/PlaylistFiles.h"
 #include "table/TEMDB.h"
 
@@ -103,6 +104,28 @@ TEST_F(ConsoleProgram, ASecondStartSaysWhatItDid) {
     EXPECT_NE(said.find(c.line), std::string::npos) << said;
   }
   ASSERT_TRUE(Stop(console, SIGTERM));
+}
+
+// scripts/run.sh hands file arguments on as the caller meant them: relative to the folder it
+// was started in, not to the repository it builds in. (SPINWAVE_RUN_PROGRAM: this build's
+// program, no build step.)
+TEST_F(ConsoleProgram, RunScriptTakesRelativeArgumentsInTheCallersFolder) {
+  const std::string a = Track("a", 800), b = Track("b", 800);
+  const std::string work = dir.Path() + "work";
+  MakeFolders(work);
+  WriteFile(work + "/show.m3u", "#EXTM3U\n" + a + "\n" + b + "\n");
+  QProcess run;
+  QProcessEnvironment env = Environment();
+  env.insert("SPINWAVE_RUN_PROGRAM", SPINWAVE_PROGRAM);
+  run.setProcessEnvironment(env);
+  run.setWorkingDirectory(QString::fromStdString(work));
+  run.start("bash", {SPINWAVE_SOURCE_DIR "/scripts/run.sh", "--render", "show.m3u", "--out",
+                     "mix.wav", "--segue", "0"});
+  ASSERT_TRUE(run.waitForFinished(60000));
+  const std::string said = run.readAllStandardError().toStdString();
+  EXPECT_EQ(run.exitCode(), 0) << said;
+  EXPECT_TRUE(FileExists(work + "/mix.wav")) << said;
+  EXPECT_NE(said.find("Rendered 2 tracks"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -298,6 +299,35 @@ TEST(VersionText, HasSixCharactersAfterTheV) {
   const QString version = TSpinwaveMain::VersionText();
   ASSERT_TRUE(version.startsWith('v'));
   EXPECT_GE(version.size() - 1, 6);
+}
+
+// The console as the DJ starts it (real-time output): a long list is in the grid at once, the
+// status bar counts the tags coming in, then shows the row count and the whole total.
+TEST_F(WindowTest, ALongListShowsAtOnceAndTheStatusBarCountsItsTags) {
+  std::vector<std::string> entries;
+  const std::string a = Track("a", 1000), b = Track("b", 2000);
+  for (int i = 0; i < 2000; ++i) entries.push_back(i % 2 ? b : a);
+  const std::string list = M3U("long.m3u", entries);
+  window.reset();
+  core.reset();
+  core = std::make_unique<ConsoleCore>(QStringList{QString::fromStdString(list)});
+  window = std::make_unique<TSpinwaveMain>(*core);
+  window->show();
+  ASSERT_EQ(window->Playlist()->GetRowCount(), 2001) << "every row is there at once";
+  EXPECT_TRUE(core->Playlist().Filling());
+  EXPECT_TRUE(window->StatusPanel(1)->text().startsWith("Reading tags"))
+      << window->StatusPanel(1)->text().toStdString();
+  TFormatOptions cell;
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plArtist, 2, cell);
+  EXPECT_EQ(cell.Text, "b.wav");
+  const QDeadlineTimer deadline(30000);
+  while (core->Playlist().Filling() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_FALSE(core->Playlist().Filling());
+  EXPECT_EQ(window->StatusPanel(1)->text(), "2001");
+  EXPECT_EQ(window->StatusPanel(0)->text(), "Total playingtime: 0:50:00");
+  window->Playlist()->OnGetCellFormat(window->Playlist(), plTime, 2, cell);
+  EXPECT_EQ(cell.Text, "0:02");
 }
 
 }  // namespace

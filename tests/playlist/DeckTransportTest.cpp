@@ -292,5 +292,75 @@ TEST_F(DeckTransportTest, TimeOfDayHasTenMillisecondSteps) {
   EXPECT_EQ(transport_.TimeOfDayMs(), 45296780);
 }
 
+// A track that fails to open while the DJ loads it by hand: the deck is free and shows no
+// track (not the failed one's labels), the row is marked "X", the DJ is told once, and the next
+// track loads into the same deck.
+TEST_F(DeckTransportTest, ATrackThatFailsToOpenByHandLeavesAnEmptyDeckAndSaysSo) {
+  Fill({"a", "b", "c"});
+  QSignalSpy labels(&transport_, &DeckTransport::deckTrackChanged);
+  DoubleClick(1);
+  ASSERT_EQ(labels.count(), 1);
+  EXPECT_EQ(labels.last().at(1).toString(), "a");
+  deck1_.FailOpen(-1);
+  EXPECT_EQ(Marks(), Strings({"X", "", ""}));
+  EXPECT_EQ(transport_.DeckState(0), 0) << "the deck is free again";
+  ASSERT_EQ(labels.count(), 2) << "the deck's labels are cleared";
+  EXPECT_EQ(labels.last().at(1).toString(), "");
+  EXPECT_EQ(labels.last().at(2).toString(), "");
+  EXPECT_EQ(labels.last().at(3).toString(), "0:00");
+  ASSERT_EQ(messages_.Texts().size(), 1u);
+  EXPECT_NE(messages_.Texts()[0].find("\"" + model_->File(1) + "\" can't be played in player 1"),
+            std::string::npos)
+      << messages_.Texts()[0];
+
+  DoubleClick(2, &deck1_);
+  EXPECT_EQ(deck1_.state, fsPlaying);
+  EXPECT_EQ(Marks(), Strings({"X", "1", ""}));
+  EXPECT_EQ(transport_.Caption(), "b - b");
+
+  // An open the engine refuses at once (no output) loads nothing: the row stays unmarked.
+  deck2_.openResult = -2;
+  DoubleClick(3);
+  EXPECT_EQ(Marks(), Strings({"X", "1", ""}));
+  EXPECT_EQ(transport_.DeckState(1), 0);
+  ASSERT_EQ(messages_.Texts().size(), 2u);
+  EXPECT_NE(messages_.Texts()[1].find("Player 2 has no sound output"), std::string::npos)
+      << messages_.Texts()[1];
+  EXPECT_EQ(model_->Deck2Row(), 0) << "no row went into deck 2";
+
+  // Forward while deck 1 is still opening its last file: that file stays, nothing is said.
+  deck1_.openResult = -3;
+  labels.clear();
+  transport_.GoTrack(1);
+  EXPECT_EQ(model_->CurrentRow(), 2);
+  EXPECT_EQ(Marks(), Strings({"X", "1", ""})) << "deck 1's row keeps its mark";
+  EXPECT_EQ(labels.count(), 0);
+  EXPECT_EQ(messages_.Texts().size(), 2u);
+}
+
+// Rows the console takes out by itself (a played track with DelPlTracks, a track whose file is
+// gone) must not move the DJ's cursor off the track it points at.
+TEST_F(DeckTransportTest, RowsRemovedAboveTheCursorLeaveItOnItsTrack) {
+  Fill({"a", "b", "c", "d", "e"});
+  options_.SetBool("DelPlTracks", true);
+  options_.SetBool("DontStart", false);
+  DoubleClick(1, &deck1_);
+  model_->SetCursorRow(4);  // the DJ points at "d"
+  deck1_.Raise(fsEnded);
+  EXPECT_EQ(Artists(), Strings({"b", "c", "d", "e"})) << "the played row is gone";
+  EXPECT_EQ(Marks(), Strings({"1", "", "", ""})) << "the next track went into the deck";
+  EXPECT_EQ(model_->CurrentRow(), 1);
+  EXPECT_EQ(model_->CursorRow(), 3);
+  EXPECT_EQ(model_->Cell(plArtist, model_->CursorRow()), "d");
+
+  // A missing file above the cursor is taken out on the way to the next track.
+  std::remove(model_->File(2).c_str());
+  model_->SetCursorRow(4);  // "e"
+  deck1_.Raise(fsEnded);
+  EXPECT_EQ(Artists(), Strings({"d", "e"}));
+  EXPECT_EQ(Marks(), Strings({"1", ""}));
+  EXPECT_EQ(model_->Cell(plArtist, model_->CursorRow()), "e");
+}
+
 }  // namespace
 }  // namespace spinwave::test

@@ -17,6 +17,7 @@ class FakeDeckPort : public DeckPort {
 
   int Open(const std::string& path) override {
     calls.push_back("open " + path);
+    if (openResult < 0) return openResult;  // refused at once: nothing loaded
     file = path;
     last = -1;  // a new file: the clock has handled no time of it yet
     Raise(fsOpening);  // a background open, as the main decks do
@@ -76,6 +77,7 @@ class FakeDeckPort : public DeckPort {
   TFileState state = fsStopped;
   int last = -1;  // the stream time the clock handled last
   int mix = 0, intro = 0, fade = 5, volume = 255, pitch = 103000;
+  int openResult = 1;  // what Open returns (below 0: the engine refuses the open)
   std::vector<int> gains;
 };
 

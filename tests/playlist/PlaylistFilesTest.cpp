@@ -150,7 +150,7 @@ TEST_F(PlaylistFilesTest, BadPlaylistFiles) {
       {"missing file", "missing.m3u", "<none>", {"keep1", "keep2"}, 1, "could not be read"},
       {"a folder instead of a file", "dir.m3u", "<folder>", {"keep1", "keep2"}, 1,
        "could not be read"},
-      {"empty file", "empty.m3u", "", {}, 0, ""},
+      {"empty file: the rows stay", "empty.m3u", "", {"keep1", "keep2"}, 1, "holds no tracks"},
       {"LF line ends", "lf.m3u", "#EXTM3U\n" + a + "\n" + b + "\n", {"a.wav", "b.wav"}, 0, ""},
       {"CR LF line ends", "crlf.m3u", "#EXTM3U\r\n" + a + "\r\n" + b + "\r\n", {"a.wav", "b.wav"},
        0, ""},
@@ -163,16 +163,17 @@ TEST_F(PlaylistFilesTest, BadPlaylistFiles) {
            text + "\n\n",
        {"a.wav"}, 1, "3 entries of"},
       {"an entry with a NUL byte names no file, even when the name before it exists",
-       "nul.m3u", "#EXTM3U\n" + a + std::string("\0.mp3", 5) + "\n", {}, 1,
+       "nul.m3u", "#EXTM3U\n" + a + std::string("\0.mp3", 5) + "\n", {"keep1", "keep2"}, 1,
        "is not a valid file name"},
-      {"10,000 missing entries: one message", "many.m3u", many, {}, 1, "... and 9990 more."},
+      {"10,000 missing entries: one message, the rows stay", "many.m3u", many, {"keep1", "keep2"},
+       1, "... and 9990 more."},
       {"npl2 of another program", "other.npl2", "30,120\n0,0\nSome Other Program\n,Artist\n,x\n", {"keep1", "keep2"}, 1,
        "not a Spinwave v2 playlist"},
       {"npl2 with extra columns of another program: the playlist keeps its nine", "wide.npl2",
        "30,120,120,-1,50,-1,50,50,-1,9,9\n0,0,0,0,1,0,0,0,1,0,0\nSpinwave v2 Playlist\n"
        ",Artist,Title,File,Time,Gain,Intro,Outro,Segue,X,Y\n,A,T,/a.mp3,1,0,0:00,0:00,0,x,y\n",
        {"A"}, 0, ""},
-      {"npl without its title line", "bad.npl", "Other\nA,B\n" + a + "\n", {}, 1,
+      {"npl without its title line", "bad.npl", "Other\nA,B\n" + a + "\n", {"keep1", "keep2"}, 1,
        "not a Spinwave playlist"},
       {"npl2 cut short", "short.npl2", "30,120,120\n", {"keep1", "keep2"}, 1,
        "could not be read"},
@@ -193,6 +194,78 @@ TEST_F(PlaylistFilesTest, BadPlaylistFiles) {
           << c.what << ": " << messages_.Texts()[0];
     }
     EXPECT_EQ(table_.ColCount(), 9) << c.what;
+  }
+}
+
+// A playlist open that reads no track (a file of another program, a list whose files are all
+// gone, an empty file) leaves the playlist as it was, its deck rows included, and says so.
+TEST_F(PlaylistFilesTest, AnOpenThatReadsNoTrackKeepsTheRowsAndTheDeckRows) {
+  Fill({"keep1", "keep2", "keep3"});
+  model_->SetMark(2, "1");
+  model_->SetCurrentRow(2);
+  model_->SetMark(3, "2");
+  model_->SetDeck2Row(3);
+  WriteFile(dir_.File("other.npl2"), "30,120\n0,0\nSome Other Program\n,Artist\n,x\n");
+  WriteFile(dir_.File("gone.m3u"), "#EXTM3U\n" + dir_.File("gone.wav") + "\n");
+  for (const char* name : {"other.npl2", "gone.m3u"}) {
+    messages_.Clear();
+    const PlaylistReadResult result = model_->Load(dir_.File(name));
+    EXPECT_FALSE(result.replaced) << name;
+    EXPECT_EQ(Artists(), Strings({"keep1", "keep2", "keep3"})) << name;
+    EXPECT_EQ(Marks(), Strings({"", "1", "2"})) << name;
+    EXPECT_EQ(model_->CurrentRow(), 2) << name << ": deck 1's track is still on row 2";
+    EXPECT_EQ(model_->Deck2Row(), 3) << name;
+    ASSERT_EQ(messages_.Texts().size(), 1u) << name;
+    EXPECT_NE(messages_.Texts()[0].find("The playlist was left as it was."), std::string::npos)
+        << messages_.Texts()[0];
+  }
+  // Into an empty playlist an empty list is no news: nothing to keep, nothing to say.
+  model_->ClearRows();
+  messages_.Clear();
+  WriteFile(dir_.File("empty.npl2"), "30,120,120,-1,50,-1,50,50,-1\r\n0,0,0,0,1,0,0,0,1\r\n"
+                                     "Spinwave v2 Playlist\r\n,Artist,Title,File,Time,Gain,Intro,"
+                                     "Outro,Segue\r\n");
+  model_->Load(dir_.File("empty.npl2"));
+  EXPECT_TRUE(messages_.Texts().empty());
+}
+
+// Segues out of range in a stored list come in clamped to 0 .. the track's length: a negative
+// one would put the start point after the end of the track and stop automix there.
+TEST_F(PlaylistFilesTest, StoredSeguesOutOfRangeAreClamped) {
+  const std::string a = Track("a");
+  struct Case {
+    const char* time;
+    const char* segue;
+    int expected;
+  };
+  const Case cases[] = {
+      {"200000", "-5000", 0},
+      {"200000", "\"-1,500\"", 0},
+      {"200000", "\"8,500\"", 8500},
+      {"200000", "250000", 200000},
+      {"200000", "99999999999", 200000},
+      {"", "99999999999", 2147483647},
+      {"200000", "4000", 4000},
+  };
+  std::string npl2 = "30,120,120,-1,50,-1,50,50,-1\r\n0,0,0,0,1,0,0,0,1\r\n"
+                     "Spinwave v2 Playlist\r\n,Artist,Title,File,Time,Gain,Intro,Outro,Segue\r\n";
+  std::string npl = "Spinwave Playlist\r\n";
+  for (const Case& c : cases) {
+    npl2 += std::string(",A,T,") + a + "," + c.time + ",0,0:00,0:00," + c.segue + "\r\n";
+    npl += std::string("A,T,") + c.time + ",0,0:00,0:00," + c.segue + "\r\n" + a + "\r\n";
+  }
+  WriteFile(dir_.File("segues.npl2"), npl2);
+  WriteFile(dir_.File("segues.npl"), npl);
+  for (const char* name : {"segues.npl2", "segues.npl"}) {
+    model_->Load(dir_.File(name));
+    ASSERT_EQ(table_.RowCount(), static_cast<int>(std::size(cases))) << name;
+    for (int r = 0; r < table_.RowCount(); ++r) {
+      const Case& c = cases[r];
+      // The old format keeps "8,500" as it stands (8 ms); only the range is its concern here.
+      if (std::string(name) == "segues.npl" && std::string(c.segue).find(',') != std::string::npos)
+        continue;
+      EXPECT_EQ(model_->SegueMs(r + 1), c.expected) << name << ": " << c.time << " / " << c.segue;
+    }
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "Mp3Encoder.h"
 #include "ShoutStreamer.h"
+#include "engine/DSPHost.h"
 #include "engine/DSPPluginApi.h"
 
 namespace spinwave {
@@ -73,6 +74,26 @@ void BM_PluginModifySamplesPerBlock(benchmark::State& state) {
   std::filesystem::remove_all(home);
 }
 BENCHMARK(BM_PluginModifySamplesPerBlock)->Unit(benchmark::kMicrosecond);
+
+// What the console's mixer pays per 10 ms block with the streaming encoder on: the DSP host's
+// callback (bypass rules, the silence scan) around the built plug-in's ModifySamples.
+void BM_HostCallbackWithDspScPerBlock(benchmark::State& state) {
+  const std::string home = (std::filesystem::temp_directory_path() / "spinwave-bench-host").string();
+  setenv("SPINWAVE_HOME", home.c_str(), 1);
+  DSPHost::Settings settings;  // one output for both decks: every block is fed
+  DSPHost host(nullptr, nullptr, settings, nullptr);
+  if (!host.LoadDSPModule(SPINWAVE_DSP_SC_FILE, nullptr, DSPHost::kStreamingSlot)) {
+    state.SkipWithError("dsp_sc.so does not load");
+    return;
+  }
+  std::vector<short> block = Tone(kBlock);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(host.DSPCallback(block.data(), block.data(), kBlock, 0));
+  }
+  host.UnloadDSPPlugins();
+  std::filesystem::remove_all(home);
+}
+BENCHMARK(BM_HostCallbackWithDspScPerBlock)->Unit(benchmark::kMicrosecond);
 
 // The encoding thread's work: 128 kbit/s MP3 of the mix. "core_share" is processor time per
 // second of audio (0.01 = 1 % of one core).

@@ -8,8 +8,10 @@
 #include "core/LanguageTexts.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
+#include "engine/DSPHost.h"
 #include "engine/DeckPort.h"
 #include "engine/TFMODJingle.h"
+#include "engine/TMicThread.h"
 #include "engine/soundlib.h"
 #include "jingles/JingleBank.h"
 #include "broadcast/Live365Control.h"
@@ -105,6 +107,7 @@ ConsoleCore::~ConsoleCore() {
     // nothing is written.
     pauseTimer_.stop();
   }
+  StopDSPAndMic();  // the mixer and the microphone stop calling in before anything goes
   // The browser's scan uses the checking deck; the streamer listens to the transport.
   browser_.reset();
   updateCheck_.reset();
@@ -256,6 +259,7 @@ void ConsoleCore::Activate(const DeckControlSet* deck1, const DeckControlSet* de
   RestorePlaylist();
   ExecuteCommandLine(commandLine_);
   ActivateLibraryAndBroadcast();
+  StartDSPAndMic();
   transport_->PauseTimerTimer();
   pauseTimer_.start();
   emit activated();
@@ -380,6 +384,7 @@ void ConsoleCore::Close() {
     player1_->Stop(i);
     player1_->CloseFile(i);
   }
+  StopDSPAndMic();
   CloseBroadcast();
 
   std::string error;

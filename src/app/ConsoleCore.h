@@ -16,6 +16,7 @@
 // decks and the jingles; the pre-listen deck keeps an output of its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,6 +35,8 @@
 namespace spinwave {
 
 class CheckingDeckReader;
+class DSPHost;
+class TMicThread;
 class DeckPort;
 class LibraryModel;
 class Live365Control;
@@ -167,6 +170,25 @@ class ConsoleCore : public QObject {
   // scan runs.
   bool PauseTimerRunning() const { return pauseTimer_.isActive(); }
 
+  // --- DSP plug-ins and talkover (ConsoleCoreDSP.cpp) -----------------------------------------
+  // The plug-in host, made by the first activation (after the entries exist) from the DSP
+  // settings and released by the close; null before and after.
+  DSPHost* DSP() { return dsp_.get(); }
+  // The windows the plug-ins parent theirs on (the console's, and the one of the application
+  // for plug-ins not kept on top of the console: null, a window of its own). Before Activate.
+  void SetDSPWindows(void* consoleWindow, void* applicationWindow);
+  // The options' "configure" of a plug-in slot (DSPHost::Slot): its module's Config. False when
+  // the slot holds no plug-in.
+  bool ConfigDSP(int slot);
+  // The talkover button: toggles the Talking lamp, ducks or releases both decks (the ramp runs
+  // on the console's timer) and un-mutes or mutes the microphone with the lamp.
+  void TalkoverClick();
+  bool Talking() const { return talking_.load(); }
+  // The microphone thread while RecordInput is on (null otherwise, and after the close).
+  TMicThread* Mic() { return mic_.get(); }
+  // What the talkover button's hint says about the microphone.
+  const QString& TalkoverHint() const { return talkoverHint_; }
+
  signals:
   // The library has no rows at the first activation: the library scan dialog is wanted.
   void libraryScanWanted();
@@ -175,6 +197,10 @@ class ConsoleCore : public QObject {
   void broadcastButtonsChanged();
   // A line for the status bar (a title that was not sent, a failed request, Live365).
   void statusMessage(const QString& text);
+  // The Talking lamp changed.
+  void talkingChanged(bool lit);
+  // The talkover button's hint changed (the microphone started, or could not).
+  void talkoverHintChanged(const QString& hint);
 
  private:
   void CreateFolders();
@@ -192,6 +218,11 @@ class ConsoleCore : public QObject {
   void BuildLibraryAndBroadcast();
   void ActivateLibraryAndBroadcast();
   void CloseBroadcast();
+  // DSP plug-ins and the microphone: started at the end of the first activation, stopped by
+  // the close (and by a destruction without one) before the deck components go.
+  void StartDSPAndMic();
+  void StartMic();
+  void StopDSPAndMic();
 
   QStringList commandLine_;
   ConsoleCoreOptions coreOptions_;
@@ -230,6 +261,13 @@ class ConsoleCore : public QObject {
   std::unique_ptr<TitleStreamer> streamer_;
   std::unique_ptr<Live365Control> live365_;
   std::unique_ptr<UpdateCheck> updateCheck_;
+
+  // DSP plug-ins and talkover. `talking_` is the Talking lamp; the mixing thread reads it.
+  std::unique_ptr<DSPHost> dsp_;
+  std::unique_ptr<TMicThread> mic_;
+  std::atomic<bool> talking_{false};
+  QString talkoverHint_;
+  void* dspWindows_[2] = {nullptr, nullptr};
 
   bool activated_ = false;
   bool closed_ = false;

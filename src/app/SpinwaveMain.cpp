@@ -367,6 +367,7 @@ void TSpinwaveMain::ConnectCore() {
   connect(&t, &DeckTransport::captionChanged, this, &QWidget::setWindowTitle);
   ConnectAutomix();
   ConnectLibrary();
+  ConnectTalkover();
 
   connect(&list, &PlaylistModel::rowChanged, this, &TSpinwaveMain::RepaintRow);
   for (auto signal : {&PlaylistModel::rowsReset})

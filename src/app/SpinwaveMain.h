@@ -155,6 +155,8 @@ class TSpinwaveMain : public QMainWindow {
   // The library browser at the right of the playlist (SpinwaveMainLibrary.cpp).
   spinwave::LibraryBrowser* BuildLibrary(QWidget* parent);
   void ConnectLibrary();
+  // The talkover button and lamp, and the plug-ins' windows (SpinwaveMainDSP.cpp).
+  void ConnectTalkover();
   void ShowBroadcastButtons();
   void BuildOptions();
   void ActivateOptions();

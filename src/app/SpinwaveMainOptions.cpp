@@ -183,6 +183,11 @@ void TSpinwaveMain::BuildOptions() {
     else if (core_.Options().Bool("JingleEnabled") && !core_.Jingles())
       ShowStatusMessage(QString::fromLatin1(kJinglesNextStartNote));
   });
+  // "Configure..." of a plug-in on the DSP page: its own configuration window.
+  connect(&o, &TOptions::DSPConfigClicked, this, [this](int slot) {
+    if (!core_.ConfigDSP(slot))
+      ShowStatusMessage(QStringLiteral("The plug-in is not loaded: switch it on and press OK first."));
+  });
   connect(&o, &TOptions::JingleListsChanged, this, [this] {
     if (core_.Jingles()) core_.Jingles()->GetLists();
   });

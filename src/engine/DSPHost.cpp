@@ -99,7 +99,27 @@ std::string DSPHost::SlotFile(Slot slot) {
   return "";
 }
 
+namespace {
+// Set by SetFallbackFolders (interface thread only, like every load).
+bool g_fallbackReplaced = false;
+std::vector<std::string>& ReplacedFallbackFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+}  // namespace
+
+void DSPHost::SetFallbackFolders(std::vector<std::string> folders) {
+  ReplacedFallbackFolders() = std::move(folders);
+  g_fallbackReplaced = true;
+}
+
+void DSPHost::ResetFallbackFolders() {
+  ReplacedFallbackFolders().clear();
+  g_fallbackReplaced = false;
+}
+
 std::vector<std::string> DSPHost::FallbackFolders() {
+  if (g_fallbackReplaced) return ReplacedFallbackFolders();
   std::vector<std::string> folders;
 #ifdef SPINWAVE_BUILD_PLUGIN_FOLDER
   folders.push_back(SPINWAVE_BUILD_PLUGIN_FOLDER);
@@ -110,7 +130,7 @@ std::vector<std::string> DSPHost::FallbackFolders() {
   return folders;
 }
 
-std::string DSPHost::Locate(const std::string& programFolder, Slot slot) const {
+std::string DSPHost::Locate(const std::string& programFolder, Slot slot) {
   const std::string own = programFolder + SlotFile(slot);
   if (IsRegularFile(own)) return own;
   // Spinwave's own plug-ins (the streaming encoder) also come from where they are built or
@@ -123,6 +143,13 @@ std::string DSPHost::Locate(const std::string& programFolder, Slot slot) const {
     }
   }
   return own;
+}
+
+bool DSPHost::LoadSlot(const std::string& programFolder, Slot slot) {
+  if (slot < 0 || slot >= kSlotCount || slots_[slot].library) return false;
+  if (slot == kMultiDSP2Slot && (settings_.CentralOutput || !player2_)) return false;
+  return LoadDSPModule(Locate(programFolder, slot), slot == kMultiDSP2Slot ? player2_ : player1_,
+                       slot);
 }
 
 void DSPHost::LoadDSPPlugins(const std::string& programFolder, TSettingsFile& settings) {

@@ -94,6 +94,17 @@ class DSPHost {
   // Where a plug-in file is looked for when the program folder has none (build and install
   // folders of Spinwave's own plug-ins), in order.
   static std::vector<std::string> FallbackFolders();
+  // Replaces the fallback folders for the rest of the process (a test that needs a plug-in to
+  // be missing everywhere); ResetFallbackFolders brings back the built-in ones.
+  static void SetFallbackFolders(std::vector<std::string> folders);
+  static void ResetFallbackFolders();
+  // Where the file of `slot` is: under `programFolder` (ending in "/"), else, for Spinwave's own
+  // streaming and encoder plug-ins, in the fallback folders; the program folder's name when
+  // none has it (the name the missing-file message shows).
+  static std::string Locate(const std::string& programFolder, Slot slot);
+  // Loads the plug-in of `slot` from where Locate finds it, after start-up (the options turned
+  // it on): the same as LoadDSPModule with the slot's component. False when the slot is loaded.
+  bool LoadSlot(const std::string& programFolder, Slot slot);
 
  private:
   struct Loaded {
@@ -104,7 +115,6 @@ class DSPHost {
 
   void FeedSlot(Slot slot, short* samples, int frames);
   void EnsureUnit(int param, TFMODJingle* library);
-  std::string Locate(const std::string& programFolder, Slot slot) const;
 
   TFMODJingle* player1_;
   TFMODJingle* player2_;

@@ -20,6 +20,7 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/SettingsFile.h"
+#include "engine/DSPHost.h"
 #include "engine/TFMODJingle.h"
 #include "engine/soundlib.h"
 #include "jingles/JingleList.h"
@@ -160,9 +161,14 @@ void TOptions::FormCreate() {
 
   jingles_->Load();
 
-  // The encoder boxes stay grey while their plug-ins are missing.
-  Box("SAM2")->setEnabled(FileExists(PluginFile("dsp_encoders")));
-  Box("Shoutcast")->setEnabled(FileExists(PluginFile("dsp_sc")));
+  // The encoder boxes stay grey while their plug-ins are missing (Spinwave's own encoder is
+  // also found where it is built or installed, as the DSP host finds it).
+  const bool sam2 = FileExists(DSPHost::Locate(ProgramFolder(), DSPHost::kEncoderSlot));
+  const bool shoutcast = FileExists(DSPHost::Locate(ProgramFolder(), DSPHost::kStreamingSlot));
+  Box("SAM2")->setEnabled(sam2);
+  Box("Shoutcast")->setEnabled(shoutcast);
+  for (const auto& [name, found] : {std::pair{"SAM2Config", sam2}, {"ShoutcastConfig", shoutcast}})
+    if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name))) w->setEnabled(found);
   DSPActiveClick();
 }
 

@@ -171,6 +171,9 @@ class TOptions : public QDialog {
   void HotKeysChanged();
   // A DJ jingle list was saved: the jingle window refreshes its list of lists.
   void JingleListsChanged();
+  // "Configure..." of a plug-in on the DSP page: the console opens the configuration of the
+  // plug-in in that slot (0 the streaming encoder, 1 the second encoder).
+  void DSPConfigClicked(int slot);
   // The "Download skins" link and the "Change password" button.
   void DownloadSkinsClicked();
   void ChangePasswordClicked();

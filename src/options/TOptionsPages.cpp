@@ -576,9 +576,19 @@ QWidget* TOptions::BuildDSPPage() {
   auto* scRow = new QHBoxLayout;
   scRow->addSpacing(18);
   scRow->addWidget(Check(page, "ShoutcastLock", QStringLiteral("Keep the encoder window on top")));
+  scRow->addStretch(1);
+  // Server, mount, bit rate and the connection's state are the plug-in's own window.
+  QPushButton* scConfig = Button(page, "ShoutcastConfig", QStringLiteral("Configure..."));
+  scRow->addWidget(scConfig);
   layout->addLayout(scRow);
-  layout->addWidget(
-      Check(page, "SAM2", QStringLiteral("Second encoder active (dsp_encoders)")));
+  auto* samRow = new QHBoxLayout;
+  samRow->addWidget(Check(page, "SAM2", QStringLiteral("Second encoder active (dsp_encoders)")));
+  samRow->addStretch(1);
+  QPushButton* samConfig = Button(page, "SAM2Config", QStringLiteral("Configure..."));
+  samRow->addWidget(samConfig);
+  layout->addLayout(samRow);
+  connect(scConfig, &QPushButton::clicked, this, [this] { emit DSPConfigClicked(0); });
+  connect(samConfig, &QPushButton::clicked, this, [this] { emit DSPConfigClicked(1); });
   layout->addSpacing(8);
   layout->addWidget(Note(
       page, QStringLiteral("The DSP plug-ins (plugins/player1 and plugins/player2) process the "

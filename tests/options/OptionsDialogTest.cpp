@@ -10,6 +10,8 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include <QFile>
+#include <QPushButton>
+#include "engine/DSPHost.h"
 #include "options/ShortcutEdit.h"
 #include "table/LibraryFile.h"
 
@@ -250,14 +252,43 @@ TEST_F(OptionsDialog, DependentBoxesFollowTheirBoxOnLoadAndOnClick) {
   EXPECT_TRUE(pages->isTabVisible(jinglesTab));
 }
 
+// Where the DSP host looks for Spinwave's own plug-ins, for one test.
+struct FallbackFoldersFor {
+  explicit FallbackFoldersFor(std::vector<std::string> folders) {
+    DSPHost::SetFallbackFolders(std::move(folders));
+  }
+  ~FallbackFoldersFor() { DSPHost::ResetFallbackFolders(); }
+};
+
 TEST_F(OptionsDialog, EncoderBoxesNeedTheirPlugins) {
+  // Missing from the program folder and from where Spinwave's own plug-in is built.
+  FallbackFoldersFor test({});
   QFile::remove(QString::fromStdString(ProgramFolder() + "plugins/dsp_sc.so"));
   WriteSettings("[DSP]\nShoutcast=1\nShoutcastLock=1\n");
   TOptions& dialog = MakeDialog();
   dialog.ResetClick();
   EXPECT_FALSE(Box("Shoutcast")->isEnabled());
   EXPECT_FALSE(Box("ShoutcastLock")->isEnabled());
+  EXPECT_FALSE(dialog.findChild<QWidget*>(QStringLiteral("ShoutcastConfig"))->isEnabled());
   EXPECT_TRUE(Box("SAM2")->isEnabled());
+}
+
+TEST_F(OptionsDialog, TheEncoderFoundWhereItIsBuiltCanBeSwitchedOnAndConfigured) {
+  const std::string built = temp_.Path() + "built/";
+  MakeFolders(built);
+  WriteFile(built + "dsp_sc.so", "a plug-in");
+  FallbackFoldersFor test({built});
+  QFile::remove(QString::fromStdString(ProgramFolder() + "plugins/dsp_sc.so"));
+  TOptions& dialog = MakeDialog();
+  dialog.ResetClick();
+  EXPECT_TRUE(Box("Shoutcast")->isEnabled());
+  std::vector<int> asked;
+  QObject::connect(&dialog, &TOptions::DSPConfigClicked, [&](int slot) { asked.push_back(slot); });
+  auto* configure = dialog.findChild<QPushButton*>(QStringLiteral("ShoutcastConfig"));
+  ASSERT_NE(configure, nullptr);
+  EXPECT_TRUE(configure->isEnabled());
+  configure->click();
+  EXPECT_EQ(asked, std::vector<int>{0});
 }
 
 // Records the seam's signals in the order SetState raises them.

@@ -107,9 +107,8 @@ bool ConsoleKeys::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   if (key >= '0' && key <= '9') {
     // In the library's filter field a digit is text.
     if (FilterFieldHasFocus && FilterFieldHasFocus()) return false;
-    if (JingleKey)
-      JingleKey(key);
-    else if (JingleBank* jingles = core_.Jingles())
+    if (JingleKey) return JingleKey(key);
+    if (JingleBank* jingles = core_.Jingles())
       jingles->JingleSCClick(key);
     return true;
   }

@@ -67,8 +67,9 @@ class ConsoleKeys : public QObject {
   std::function<void()> Shuffle;                // F8 (default: the playlist's shuffle)
   std::function<void()> Talkover;               // the talkover button (default: the ramp)
   std::function<bool()> FilterFieldHasFocus;    // digits type there
-  // A digit key: fires the jingle shortcut (default: the jingle bank's JingleSCClick).
-  std::function<void(int key)> JingleKey;
+  // A digit key: fires the jingle shortcut (default: the jingle bank's JingleSCClick); false
+  // when the digit is text where it was typed (an editor has the focus) and goes on there.
+  std::function<bool(int key)> JingleKey;
 
  signals:
   void activeChanged(int deck, bool lit);

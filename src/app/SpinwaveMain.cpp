@@ -102,6 +102,7 @@ TSpinwaveMain::TSpinwaveMain(ConsoleCore& core, QWidget* parent)
   look_ = new ConsoleLook(*this);
   lock_ = new ConsoleLock(*this, core_.Options(), this);
   keyboard_ = new ConsoleKeyboard(*this, core_.Options(), this);
+  BuildOptions();
   ConnectCore();
   ConnectRemote();
   ApplyStartupSettings();
@@ -111,6 +112,7 @@ TSpinwaveMain::TSpinwaveMain(ConsoleCore& core, QWidget* parent)
 TSpinwaveMain::~TSpinwaveMain() {
   // The core outlives the window: nothing of the window stays reachable from it.
   core_.Playlist().LoadProgress = nullptr;
+  core_.CreateJinglePlayer = nullptr;
 }
 
 QString TSpinwaveMain::VersionText() { return ConsoleCore::VersionText(); }
@@ -205,9 +207,8 @@ void TSpinwaveMain::BuildButtons(QWidget* parent, QHBoxLayout* layout) {
     return b;
   };
   add("Setup", "SETUP", "Database, options, help, shutdown", [this] { SetupClick(); });
-  TEMButton* jingles = add("Jingles", "JINGLES", "The jingle bank", [] {});
+  TEMButton* jingles = add("Jingles", "JINGLES", "The jingle bank", [this] { JinglesClick(); });
   jingles->setVisible(core_.Settings() && core_.Settings()->JingleEnabled);
-  jingles->setEnabled(false);  // until the jingle bank's form is connected
   add("SendInfo", "SEND INFO", "Send the playing title to the streaming servers",
       [this] { SendInfoClick(); }, 72);
   add("ShowLive365", "LIVE365", "Show or hide the Live365 window", [this] { ShowLive365Click(); },
@@ -251,10 +252,8 @@ void TSpinwaveMain::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  // The options dialog is a part of its own; its entry stays disabled until that part connects
-  // to it (docs/app.md).
   setup("CtrlDatabase", "Database", [this] { EditDatabaseClick(); });
-  setup("CtrlOptions", "Options", [] {})->setEnabled(false);
+  setup("CtrlOptions", "Options", [this] { CtrlOptionsClick(); });
   dockPlayers_ = setup("Dockplayers", "Dock players", [this] { DockPlayers(); });
   dockPlayers_->setVisible(false);  // only while the deck panel floats
   setup("OnScreenKeyboard", "On-screen keyboard", [this] { OnScreenKeyboardClick(); });
@@ -492,6 +491,7 @@ void TSpinwaveMain::FormActivate() {
     if (!core_.OutputNote().isEmpty()) ShowStatusMessage(core_.OutputNote());
     look_->Start();
     lock_->Start();
+    ActivateOptions();
     playlist_->setFocus();
   }
   core_.Browser().SetDBInfo();
@@ -547,6 +547,7 @@ void TSpinwaveMain::FormClose() {
   if (closed_) return;
   closed_ = true;
   players_->Peaks().Stop();
+  CloseOptions();
   if (TSettingsFile* s = core_.Settings()) {
     const QRect frame = frameGeometry();
     s->WriteInteger("Window", "Width", width());

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,8 @@ class TEMButton;
 class TEMDBGrid;
 class TEMLed;
 class TImagePanel;
+class TJinglesForm;
+class TOptions;
 }
 
 class TSpinwaveMain : public QMainWindow {
@@ -102,6 +105,14 @@ class TSpinwaveMain : public QMainWindow {
   void ShowLive365Click();
   // A line of the title streaming or Live365 in the status bar's hint panel.
   void ShowStatusMessage(const QString& text);
+  // Options dialog and jingle window (SpinwaveMainOptions.cpp).
+  void CtrlOptionsClick();
+  void JinglesClick();
+  // A digit key ('0'..'9') fires its jingle slot unless an editor has the focus; true when the
+  // key was a jingle key. The console's key handler calls it for unmodified digit keys.
+  bool JingleKey(int key);
+  spinwave::TOptions* OptionsDialog() const { return options_; }
+  spinwave::TJinglesForm* JinglesForm() const { return jinglesForm_; }
 
   // --- Controls ---------------------------------------------------------------------------------
   spinwave::PlayersPanel* Players() const { return players_; }
@@ -153,6 +164,9 @@ class TSpinwaveMain : public QMainWindow {
   // The talkover button and lamp, and the plug-ins' windows (SpinwaveMainDSP.cpp).
   void ConnectTalkover();
   void ShowBroadcastButtons();
+  void BuildOptions();
+  void ActivateOptions();
+  void CloseOptions();
   void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();
@@ -177,6 +191,9 @@ class TSpinwaveMain : public QMainWindow {
   spinwave::ConsoleLock* lock_ = nullptr;
   spinwave::ConsoleKeyboard* keyboard_ = nullptr;
   spinwave::ConsoleKeys* keys_ = nullptr;
+  spinwave::TOptions* options_ = nullptr;
+  spinwave::TJinglesForm* jinglesForm_ = nullptr;
+  std::map<std::string, std::string> engineOptions_;  // as the sound engine was built
   bool activated_ = false;
   bool closed_ = false;
 

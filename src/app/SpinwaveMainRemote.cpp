@@ -94,6 +94,7 @@ void TSpinwaveMain::ConnectRemote() {
     TEMButton* jingles = Button(QStringLiteral("Jingles"));
     if (jingles && jingles->isEnabled() && jingles->OnClick) jingles->OnClick(jingles);
   };
+  keys_->JingleKey = [this](int key) { return JingleKey(key); };
   keys_->Shuffle = [this] { ShuffleClick(); };
   keys_->Talkover = [this] {
     TEMButton* talkover = players_->Talkover();

@@ -88,8 +88,10 @@ bool JingleBank::LoadListFile(const std::string& path) {
     if (slot == 0) continue;
     const int entry = SlotEntry(slot);
     const std::string file(list.TableCell(kJingleFileCol, row));
-    // A file that does not open leaves the slot empty (the open closes what it held first).
-    if (entry >= 0 && player_.OpenFile(file, entry) <= 0) {
+    // A file that does not open leaves the slot empty (the open closes what it held first). A
+    // missing file is told at once: a component that opens in the background (the left deck's,
+    // which the jingles share with one output) would accept it and fail later, unseen.
+    if (entry >= 0 && (!FileExists(file) || player_.OpenFile(file, entry) <= 0)) {
       player_.CloseFile(entry);
       failed.push_back(file.empty() ? "(no file) for slot " + std::to_string(slot) : file);
     }

@@ -1,5 +1,6 @@
 #include "options/ProcessPriority.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -44,14 +45,24 @@ int NiceOfPriority(int level) {
 
 bool ApplyProcessPriority(int level) {
   const int nice = NiceOfPriority(level);
+  // The calling (interface) thread takes the level's value; every other thread moves by the
+  // same step, so a worker that runs below the console on purpose (the playlist's tag reader)
+  // stays below it. Setting them all to one value would try to raise such a worker, which an
+  // ordinary user may not do: every start would then be refused with a message.
+  errno = 0;
+  const int self = ::getpriority(PRIO_PROCESS, 0);
+  if (errno != 0) return false;
+  const int step = nice - self;
+  if (step == 0) return true;
   std::vector<std::pair<int, int>> changed;  // thread, its value before
   bool refused = false;
   for (const int id : ThreadIds()) {
     errno = 0;
     const int before = ::getpriority(PRIO_PROCESS, id_t(id));
     if (errno != 0) continue;  // the thread ended meanwhile
-    if (before == nice) continue;
-    if (::setpriority(PRIO_PROCESS, id_t(id), nice) != 0) {
+    const int target = std::clamp(before + step, -20, 19);
+    if (before == target) continue;
+    if (::setpriority(PRIO_PROCESS, id_t(id), target) != 0) {
       if (errno == ESRCH) continue;
       refused = true;
       break;

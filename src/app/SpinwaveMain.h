@@ -107,6 +107,9 @@ class TSpinwaveMain : public QMainWindow {
   void ShowStatusMessage(const QString& text);
   // Options dialog and jingle window (SpinwaveMainOptions.cpp).
   void CtrlOptionsClick();
+  // A widget the user types into (an edit, a spin box, an editable combo box): digit keys are
+  // text there, not jingles.
+  static bool TypesText(const QWidget* w);
   void JinglesClick();
   // A digit key ('0'..'9') fires its jingle slot unless an editor has the focus; true when the
   // key was a jingle key. The console's key handler calls it for unmodified digit keys.

@@ -61,15 +61,6 @@ constexpr const char* kNextStartNote =
 constexpr const char* kJinglesNextStartNote =
     "The jingle bank is switched on at the next start.";
 
-// A widget the user types into: digit keys are text there, not jingles.
-bool IsEditor(const QWidget* w) {
-  if (!w) return false;
-  if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
-      qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w))
-    return true;
-  const auto* combo = qobject_cast<const QComboBox*>(w);
-  return combo && combo->isEditable();
-}
 
 }  // namespace
 
@@ -251,11 +242,20 @@ void TSpinwaveMain::JinglesClick() {
   }
 }
 
+bool TSpinwaveMain::TypesText(const QWidget* w) {
+  if (!w) return false;
+  if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
+      qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w))
+    return true;
+  const auto* combo = qobject_cast<const QComboBox*>(w);
+  return combo && combo->isEditable();
+}
+
 bool TSpinwaveMain::JingleKey(int key) {
   JingleBank* bank = core_.Jingles();
   if (key < Qt::Key_0 || key > Qt::Key_9 || !bank || !bank->Enabled()) return false;
   // Typing a digit into the library search, a playlist cell or any other field stays typing.
-  if (IsEditor(QApplication::focusWidget())) return false;
+  if (TypesText(QApplication::focusWidget())) return false;
   bank->JingleSCClick(key);  // Qt's digit keys are their characters '0'..'9'
   return true;
 }

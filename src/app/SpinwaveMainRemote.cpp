@@ -64,6 +64,8 @@ class KeyPreview : public QObject {
       if (!key->isAutoRepeat()) keys_.FormKeyUp(code);
       return false;
     }
+    // A digit typed into a text field is text (the library search, an editor in the window).
+    if (code >= '0' && code <= '9' && TSpinwaveMain::TypesText(widget)) return false;
     return keys_.FormKeyDown(code, key->modifiers());
   }
 

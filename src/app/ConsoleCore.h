@@ -35,6 +35,7 @@ namespace spinwave {
 
 class CheckingDeckReader;
 class DeckPort;
+class DeckKeyLock;
 class LibraryModel;
 class Live365Control;
 class TitleStreamer;
@@ -74,6 +75,7 @@ class ConsoleCore : public QObject {
   PlaylistModel& Playlist() { return *playlistModel_; }
   DeckTransport& Transport() { return *transport_; }
   DeckPort& Deck(int deck);  // 0 or 1
+  DeckKeyLock& KeyLock();    // keylock of both decks, kept in the settings
   DeckPort& PreListen() { return *preListenPort_; }
 
   TFMODJingle& Player1() { return *player1_; }
@@ -196,6 +198,8 @@ class ConsoleCore : public QObject {
   QStringList commandLine_;
   ConsoleCoreOptions coreOptions_;
   std::unique_ptr<TSettingsFile> settings_;
+  DeckKeyLock* keyLock_ = nullptr;  // child object
+  void StartKeyLock();
   TStartupSettings startup_;
   std::string programFolder_;
   std::string listsFolder_;

@@ -368,6 +368,7 @@ void TSpinwaveMain::ConnectCore() {
   connect(&t, &DeckTransport::captionChanged, this, &QWidget::setWindowTitle);
   ConnectAutomix();
   ConnectLibrary();
+  ConnectKeyLock();
 
   connect(&list, &PlaylistModel::rowChanged, this, &TSpinwaveMain::RepaintRow);
   for (auto signal : {&PlaylistModel::rowsReset})

@@ -70,10 +70,7 @@ class TSpinwaveMain : public QMainWindow {
   // The deck panel changed its size (a skin): the area holding it follows.
   void PlayersResized() { SizePlayersArea(); }
   // The language changed: the texts the window composes itself are shown again.
-  void ShowLanguageTexts() {
-    ShowTotal();
-    core_.Browser().SetDBInfo();
-  }
+  void ShowLanguageTexts();
   void DockPlayers();
   bool PlayersFloating() const { return floatHost_ != nullptr; }
   QWidget* FloatHost() const { return floatHost_; }
@@ -151,6 +148,7 @@ class TSpinwaveMain : public QMainWindow {
   void ShowTrackCount(const QString& text);
   void BuildMenus();
   void ConnectCore();
+  void ConnectKeyLock();
   void ApplyStartupSettings();
   void ApplyOptions();
   void ShowTotal();

@@ -82,6 +82,11 @@ void TSpinwaveMain::ConnectLibrary() {
   model.SetDBInfo();
 }
 
+void TSpinwaveMain::ShowLanguageTexts() {
+  ShowTotal();
+  core_.Browser().SetDBInfo();
+}
+
 void TSpinwaveMain::EditDatabaseClick() { library_->EditDatabaseClick(); }
 
 void TSpinwaveMain::SendInfoClick() { core_.Streamer().SendInfoClick(); }

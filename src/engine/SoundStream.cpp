@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 #include "engine/soundlib.h"
@@ -32,14 +33,16 @@ void DecoderSignal::WaitChange(std::uint64_t seen, std::chrono::steady_clock::ti
   changed_.wait_until(lock, deadline, [&] { return count_ != seen; });
 }
 
-SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
+SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {
+  sem_init(&wake_, 0, 0);
+}
 
 void SoundStream::Shutdown() {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
   }
-  wake_.release();
+  sem_post(&wake_);
   if (!thread_.joinable()) return;
   if (thread_.get_id() == std::this_thread::get_id() || OpenState() == kOpenPending) {
     thread_.detach();
@@ -48,7 +51,12 @@ void SoundStream::Shutdown() {
   }
 }
 
-SoundStream::~SoundStream() { Shutdown(); }
+SoundStream::~SoundStream() {
+  Shutdown();
+  // A detached thread still waiting in its open owns the stream through its shared pointer, so
+  // the destructor only runs once no thread uses the semaphore.
+  sem_destroy(&wake_);
+}
 
 int SoundStream::LengthMs() const {
   if (OpenState() != kOpenReady || !LengthKnown()) return 0;
@@ -168,7 +176,14 @@ void SoundStream::DecodeLoop() {
       if (releasedGen_.load(std::memory_order_seq_cst) == gen &&
           (eof || ring_->FreeFrames() < kChunkFrames)) {
         // The timeout only bounds a wake-up lost to a race; normally a post ends the wait.
-        (void)wake_.try_acquire_for(std::chrono::milliseconds(100));
+        timespec until{};
+        clock_gettime(CLOCK_MONOTONIC, &until);
+        until.tv_nsec += 100 * 1000000L;
+        if (until.tv_nsec >= 1000000000L) {
+          until.tv_sec += 1;
+          until.tv_nsec -= 1000000000L;
+        }
+        (void)sem_clockwait(&wake_, CLOCK_MONOTONIC, &until);
       }
       idle_.store(false, std::memory_order_seq_cst);
       continue;
@@ -217,7 +232,7 @@ void SoundStream::BeginSeek(std::int64_t frame) {
 
 void SoundStream::ReleaseSeek() {
   releasedGen_.store(requestGen_.load(std::memory_order_seq_cst), std::memory_order_release);
-  wake_.release();
+  sem_post(&wake_);
 }
 
 bool SoundStream::SeekPending() const {
@@ -270,7 +285,7 @@ std::size_t SoundStream::Read(float* stereoOut, std::size_t frames, PullResult* 
   // Wake a sleeping decoder once there is room for a chunk: a post, never a lock.
   if (!eof && idle_.load(std::memory_order_seq_cst) && ring_->FreeFrames() >= kChunkFrames &&
       idle_.exchange(false, std::memory_order_seq_cst)) {
-    wake_.release();
+    sem_post(&wake_);
   }
   if (got > 0) {
     *result = PullResult::Data;

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <semaphore>
+#include <semaphore.h>
 #include <string>
 #include <thread>
 
@@ -117,9 +117,10 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   }
 
   mutable std::mutex mutex_;  // guards error_ and quit_ (never taken by the mixer)
-  // The decoder sleeps on this when its ring is full; the mixer posts it (lock-free) once it
-  // has read a chunk's worth of room, a seek or shutdown posts it too.
-  std::counting_semaphore<> wake_{0};
+  // The decoder sleeps on this when its ring is full; the mixer posts it (sem_post: no lock,
+  // safe in the audio callback) once it has read a chunk's worth of room, a seek or shutdown
+  // posts it too. (libstdc++ 12's timed semaphore wait spins instead of sleeping.)
+  sem_t wake_;
   std::atomic<bool> idle_{false};
   std::shared_ptr<DecoderSignal> signal_;
   bool quit_ = false;

@@ -175,10 +175,11 @@ void SoundStream::DecodeLoop() {
       }
       if (releasedGen_.load(std::memory_order_seq_cst) == gen &&
           (eof || ring_->FreeFrames() < kChunkFrames)) {
-        // The timeout only bounds a wake-up lost to a race; normally a post ends the wait.
+        // A post (the mixer made room, a seek, shutdown) ends the wait at once; the 5 ms bound
+        // keeps the old polling interval as a safety net.
         timespec until{};
         clock_gettime(CLOCK_MONOTONIC, &until);
-        until.tv_nsec += 100 * 1000000L;
+        until.tv_nsec += 5 * 1000000L;
         if (until.tv_nsec >= 1000000000L) {
           until.tv_sec += 1;
           until.tv_nsec -= 1000000000L;

@@ -258,6 +258,7 @@ void ConsoleCore::Activate(const DeckControlSet* deck1, const DeckControlSet* de
   activated_ = true;  // first: what follows may show boxes that activate the window again
   options_->Load(*settings_);
   RegisterEntries(deck1, deck2, preListen);
+  StartKeyLock();
   transport_->SetActivated(true);
   RestorePlaylist();
   ExecuteCommandLine(commandLine_);

@@ -39,6 +39,7 @@ class CheckingDeckReader;
 class DSPHost;
 class TMicThread;
 class DeckPort;
+class DeckKeyLock;
 class LibraryModel;
 class Live365Control;
 class TitleStreamer;
@@ -79,6 +80,7 @@ class ConsoleCore : public QObject {
   PlaylistModel& Playlist() { return *playlistModel_; }
   DeckTransport& Transport() { return *transport_; }
   DeckPort& Deck(int deck);  // 0 or 1
+  DeckKeyLock& KeyLock();    // keylock of both decks, kept in the settings
   DeckPort& PreListen() { return *preListenPort_; }
 
   TFMODJingle& Player1() { return *player1_; }
@@ -230,6 +232,8 @@ class ConsoleCore : public QObject {
   QStringList commandLine_;
   ConsoleCoreOptions coreOptions_;
   std::unique_ptr<TSettingsFile> settings_;
+  DeckKeyLock* keyLock_ = nullptr;  // child object
+  void StartKeyLock();
   TStartupSettings startup_;
   std::string programFolder_;
   std::string listsFolder_;

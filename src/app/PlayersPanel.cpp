@@ -19,6 +19,7 @@ constexpr QSize kTransportSize(38, 20);   // cue, search, track, fade
 constexpr QSize kPlayStopSize(40, 30);
 constexpr QSize kEjectSize(34, 16);
 constexpr QSize kPitchButtonSize(22, 20);
+constexpr QSize kKeyLockSize(46, 15);
 constexpr QSize kTalkoverSize(13, 44);
 constexpr QSize kLampSize(12, 13);
 constexpr QSize kMinutesSize(44, 26);
@@ -55,6 +56,7 @@ const std::vector<ControlPlace>& BuiltInPlayersPlaces() {
       {"ToCue2", 118, 482, 0, 0},         {"SearchBack2", 118, 523, 0, 0},
       {"SearchForw2", 118, 564, 0, 0},    {"TrackBack2", 118, 611, 0, 0},
       {"TrackForw2", 118, 654, 0, 0},     {"Fade2", 118, 386, 0, 0},
+      {"KeyLock1", 22, 238, 0, 0},        {"KeyLock2", 22, 647, 0, 0},
   };
   return places;
 }
@@ -268,6 +270,15 @@ void PlayersPanel::BuildDeck(int d) {
   deck.trackForw = button("TrackForw", art::Symbol::TrackForw, kTransportSize, grey,
                           "Next track");
   deck.eject = button("Eject", art::Symbol::Eject, kEjectSize, grey, "Eject");
+  // Keylock, under the pitch display: lit while the pitch changes only the tempo.
+  deck.keyLock = new TEMButton(this);
+  deck.keyLock->SetGlyphOff(art::Glyph(art::Symbol::Text, kKeyLockSize - QSize(2, 2), false,
+                                       QColor(90, 170, 240), QStringLiteral("KEY")));
+  deck.keyLock->SetGlyphOn(art::Glyph(art::Symbol::Text, kKeyLockSize - QSize(2, 2), true,
+                                      QColor(90, 170, 240), QStringLiteral("KEY")));
+  place(deck.keyLock, "KeyLock");
+  deck.keyLock->setToolTip(QStringLiteral("Keylock: the pitch changes the tempo, not the key"));
+  deck.keyLock->OnClick = [this, d](TEMButton*) { emit keyLockClicked(d); };
   deck.active = new TEMLed(this);
   deck.active->resize(kLampSize);
   deck.active->SetTransparent(true);

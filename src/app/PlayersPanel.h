@@ -56,6 +56,9 @@ class PlayersPanel : public TImagePanel {
   TEMButton* TrackBackButton(int deck) const { return decks_[deck == 1 ? 1 : 0].trackBack; }
   TEMButton* TrackForwButton(int deck) const { return decks_[deck == 1 ? 1 : 0].trackForw; }
   TEMLed* ActiveLed(int deck) const { return decks_[deck == 1 ? 1 : 0].active; }
+  TEMButton* KeyLockButton(int deck) const { return decks_[deck == 1 ? 1 : 0].keyLock; }
+  // Lights the deck's "KEY" button while keylock is on.
+  void ShowKeyLock(int deck, bool on) { KeyLockButton(deck)->SetBtnState(on); }
   // Lights the deck's activity lamp while it plays.
   void ShowDeckState(int deck, int state);
   // Volume sliders as the settings keep them (0..255).
@@ -95,6 +98,7 @@ class PlayersPanel : public TImagePanel {
   void crossFaderMoved(int value);
   void crossFaderDoubleClicked();
   void talkoverClicked();
+  void keyLockClicked(int deck);
 
  private:
   struct Deck {
@@ -108,6 +112,7 @@ class PlayersPanel : public TImagePanel {
     TEMButton* trackBack = nullptr;
     TEMButton* trackForw = nullptr;
     TEMLed* active = nullptr;
+    TEMButton* keyLock = nullptr;
   };
   void BuildDeck(int deck);
   void BuildAudioCtrl();

@@ -369,6 +369,7 @@ void TSpinwaveMain::ConnectCore() {
   ConnectAutomix();
   ConnectLibrary();
   ConnectTalkover();
+  ConnectKeyLock();
 
   connect(&list, &PlaylistModel::rowChanged, this, &TSpinwaveMain::RepaintRow);
   for (auto signal : {&PlaylistModel::rowsReset})

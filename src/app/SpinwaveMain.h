@@ -175,6 +175,7 @@ class TSpinwaveMain : public QMainWindow {
   void ConnectCore();
   // Keys, remote commands' window side (SpinwaveMainRemote.cpp).
   void ConnectRemote();
+  void ConnectKeyLock();
   void ApplyStartupSettings();
   void ApplyOptions();
   void ShowTotal();

@@ -79,6 +79,9 @@ struct FMOD_File {
   bool PitchBendActive = false;
   std::int32_t PitchBendValue = 100000;
   std::int32_t IntroTime = 0;  // seconds
+  // Keylock: the pitch slider and pitch bend change the tempo, the key stays (a vinyl stop
+  // still lowers it). A property of the deck: kept from track to track.
+  bool KeyLock = false;
 
   // Control events the engine bound to this entry (bits of the engine's own), so that
   // unbinding clears exactly those and leaves handlers the console bound first.

@@ -189,4 +189,10 @@ void DeckPort::SetPitch(int pitch) {
   if (e && e->PitchSlider) e->PitchSlider->SetValue(pitch);
 }
 
+bool DeckPort::KeyLock() const { return engine_ && engine_->GetKeyLock(index_); }
+
+void DeckPort::SetKeyLock(bool on) {
+  if (engine_) engine_->SetKeyLock(index_, on);
+}
+
 }  // namespace spinwave

@@ -75,6 +75,9 @@ class DeckPort : public QObject {
   // Value of the bound pitch slider (thousandths of a per cent); -1 when none is bound.
   virtual int Pitch() const;
   virtual void SetPitch(int pitch);
+  // Keylock of the deck: the pitch slider changes the tempo, the key stays.
+  virtual bool KeyLock() const;
+  virtual void SetKeyLock(bool on);
 
  signals:
   // The entry's file state changed (never raised twice for the same state).

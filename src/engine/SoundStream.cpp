@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 #include "engine/soundlib.h"
@@ -14,14 +15,34 @@ constexpr std::size_t kChunkFrames = 4096;
 constexpr int kAheadSeconds = 4;
 }  // namespace
 
-SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {}
+void DecoderSignal::Notify() {
+  {
+    std::lock_guard lock(mutex_);
+    ++count_;
+  }
+  changed_.notify_all();
+}
+
+std::uint64_t DecoderSignal::Count() {
+  std::lock_guard lock(mutex_);
+  return count_;
+}
+
+void DecoderSignal::WaitChange(std::uint64_t seen, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_until(lock, deadline, [&] { return count_ != seen; });
+}
+
+SoundStream::SoundStream(std::string p, unsigned m) : path(std::move(p)), mode(m) {
+  sem_init(&wake_, 0, 0);
+}
 
 void SoundStream::Shutdown() {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
   }
-  wake_.notify_all();
+  sem_post(&wake_);
   if (!thread_.joinable()) return;
   if (thread_.get_id() == std::this_thread::get_id() || OpenState() == kOpenPending) {
     thread_.detach();
@@ -30,7 +51,12 @@ void SoundStream::Shutdown() {
   }
 }
 
-SoundStream::~SoundStream() { Shutdown(); }
+SoundStream::~SoundStream() {
+  Shutdown();
+  // A detached thread still waiting in its open owns the stream through its shared pointer, so
+  // the destructor only runs once no thread uses the semaphore.
+  sem_destroy(&wake_);
+}
 
 int SoundStream::LengthMs() const {
   if (OpenState() != kOpenReady || !LengthKnown()) return 0;
@@ -75,6 +101,7 @@ int SoundStream::OpenFile() {
 int SoundStream::OpenBlocking() {
   const int state = OpenFile();
   openState_.store(state, std::memory_order_release);
+  Notify();
   if (state == kOpenReady) thread_ = std::thread([this] { Run(false); });
   return state;
 }
@@ -87,6 +114,7 @@ void SoundStream::Run(bool openFirst) {
   if (openFirst) {
     const int state = OpenFile();
     openState_.store(state, std::memory_order_release);
+    Notify();
     if (state != kOpenReady) return;
     std::lock_guard lock(mutex_);
     if (quit_) return;
@@ -134,13 +162,31 @@ void SoundStream::DecodeLoop() {
       genBaseFrame_.store(base, std::memory_order_relaxed);
       genStartIndex_.store(ring_->WriteIndex(), std::memory_order_relaxed);
       producedGen_.store(gen, std::memory_order_release);
+      Notify();
       continue;
     }
     if (eof || ring_->FreeFrames() < kChunkFrames) {
-      std::unique_lock lock(mutex_);
-      if (quit_) return;
-      wake_.wait_for(lock, std::chrono::milliseconds(5));
-      if (quit_) return;
+      // Announce the sleep, then look again: a read or a seek between the first look and the
+      // announcement would otherwise not wake us.
+      idle_.store(true, std::memory_order_seq_cst);
+      {
+        std::lock_guard lock(mutex_);
+        if (quit_) return;
+      }
+      if (releasedGen_.load(std::memory_order_seq_cst) == gen &&
+          (eof || ring_->FreeFrames() < kChunkFrames)) {
+        // A post (the mixer made room, a seek, shutdown) ends the wait at once; the 5 ms bound
+        // keeps the old polling interval as a safety net.
+        timespec until{};
+        clock_gettime(CLOCK_MONOTONIC, &until);
+        until.tv_nsec += 5 * 1000000L;
+        if (until.tv_nsec >= 1000000000L) {
+          until.tv_sec += 1;
+          until.tv_nsec -= 1000000000L;
+        }
+        (void)sem_clockwait(&wake_, CLOCK_MONOTONIC, &until);
+      }
+      idle_.store(false, std::memory_order_seq_cst);
       continue;
     }
     {
@@ -155,6 +201,7 @@ void SoundStream::DecodeLoop() {
         frames_.store(filePosition, std::memory_order_release);
       eof = true;
       eofGenPlusOne_.store(gen + 1, std::memory_order_release);
+      Notify();
       continue;
     }
     filePosition += got;
@@ -175,6 +222,7 @@ void SoundStream::DecodeLoop() {
       stereo[out * 2 + 1] = r;
     }
     if (out > 0) ring_->Write(stereo.data(), out);
+    Notify();
   }
 }
 
@@ -185,7 +233,7 @@ void SoundStream::BeginSeek(std::int64_t frame) {
 
 void SoundStream::ReleaseSeek() {
   releasedGen_.store(requestGen_.load(std::memory_order_seq_cst), std::memory_order_release);
-  wake_.notify_all();
+  sem_post(&wake_);
 }
 
 bool SoundStream::SeekPending() const {
@@ -235,6 +283,11 @@ std::size_t SoundStream::Read(float* stereoOut, std::size_t frames, PullResult* 
   }
   const bool eof = eofGenPlusOne_.load(std::memory_order_acquire) == consumed + 1;
   const std::size_t got = ring_->Read(stereoOut, frames);
+  // Wake a sleeping decoder once there is room for a chunk: a post, never a lock.
+  if (!eof && idle_.load(std::memory_order_seq_cst) && ring_->FreeFrames() >= kChunkFrames &&
+      idle_.exchange(false, std::memory_order_seq_cst)) {
+    sem_post(&wake_);
+  }
   if (got > 0) {
     *result = PullResult::Data;
   } else {

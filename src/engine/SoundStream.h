@@ -4,10 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <semaphore.h>
 #include <string>
 #include <thread>
 
@@ -16,12 +18,30 @@
 
 namespace spinwave {
 
+// Told by the decoder threads of one sound library whenever one of them made progress (opened,
+// decoded a chunk, applied a seek, reached the end), so that a caller waiting for the decoders
+// wakes at once instead of polling.
+class DecoderSignal {
+ public:
+  void Notify();
+  std::uint64_t Count();
+  // Waits until the count differs from `seen` or until `deadline`.
+  void WaitChange(std::uint64_t seen, std::chrono::steady_clock::time_point deadline);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t count_ = 0;
+};
+
 struct SoundStream : std::enable_shared_from_this<SoundStream> {
   SoundStream(std::string path, unsigned mode);
   ~SoundStream();  // stops and joins the decoder thread
   SoundStream(const SoundStream&) = delete;
   SoundStream& operator=(const SoundStream&) = delete;
 
+  // Progress reports go to `signal` (set before opening).
+  void SetSignal(std::shared_ptr<DecoderSignal> signal) { signal_ = std::move(signal); }
   // Opens the file on the calling thread and starts decoding. Returns the open state.
   int OpenBlocking();
   // Starts the decoder thread, which opens the file first. The stream must be owned by a
@@ -92,8 +112,17 @@ struct SoundStream : std::enable_shared_from_this<SoundStream> {
   std::unique_ptr<AudioDecoder> decoder_;  // decoder thread only, once open
   std::unique_ptr<AudioRingBuffer> ring_;
 
-  mutable std::mutex mutex_;  // guards error_, quit_ and the wake-up (never taken by the mixer)
-  std::condition_variable wake_;
+  void Notify() {
+    if (signal_) signal_->Notify();
+  }
+
+  mutable std::mutex mutex_;  // guards error_ and quit_ (never taken by the mixer)
+  // The decoder sleeps on this when its ring is full; the mixer posts it (sem_post: no lock,
+  // safe in the audio callback) once it has read a chunk's worth of room, a seek or shutdown
+  // posts it too. (libstdc++ 12's timed semaphore wait spins instead of sleeping.)
+  sem_t wake_;
+  std::atomic<bool> idle_{false};
+  std::shared_ptr<DecoderSignal> signal_;
   bool quit_ = false;
   std::string error_;
   std::thread thread_;

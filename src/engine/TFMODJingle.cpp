@@ -324,6 +324,7 @@ bool TFMODJingle::Play(int index) {
     case MONO_RIGHT: lib->SetPan(e->Channel, 255); break;
   }
   e->Frequency = lib->GetFrequency(e->Channel);
+  ApplyKeyLock(e);
   if (e->PitchSlider) SetFrequency(static_cast<float>(e->PitchSlider->Value()), index);
   DeckShared::Get()->EnableClock();
   SetFileState(fsPlaying, e);

@@ -130,6 +130,10 @@ class TFMODJingle : public QObject {
   void ReleasePitchBend(int index);
   void VinylStop(int step, int index);
   void Fade(int index);
+  // Keylock of the entry (see FMOD_File::KeyLock), applied at once to a playing channel with
+  // a cross-fade and kept for the next track. GetKeyLock is false for a missing entry.
+  void SetKeyLock(int index, bool on);
+  bool GetKeyLock(int index) const;
 
   // Control handlers (the entry is the sender's Tag).
   void PlayClick(TEMButton* sender);
@@ -173,6 +177,8 @@ class TFMODJingle : public QObject {
   // point at the start and shows the time 0 (the caller then sets fsOpened).
   void TakeOpenedStream(SoundLib* lib, FMOD_File* entry);
   static SoundLib* LibraryOf(const FMOD_File* entry);
+  // Hands the entry's keylock to its channel: the key of the frequency now in effect.
+  static void ApplyKeyLock(FMOD_File* entry);
 
   bool blockAtOpening_ = true;
   int maxChannels_ = 20;

@@ -49,7 +49,13 @@ void TFMODJingle::SetFrequency(float pitch, int index) {
   SoundLib* lib = LibraryOf(e);
   if (lib && e->Channel >= 0 && e->Frequency > 0) {
     const float factor = percent * 0.01f;
-    lib->SetFrequency(e->Channel, static_cast<int>(static_cast<float>(e->Frequency) * factor));
+    const int hz = static_cast<int>(static_cast<float>(e->Frequency) * factor);
+    // Keylocked: the key of the new frequency is the file's own (only the tempo moves).
+    if (e->KeyLock) {
+      lib->SetTempo(e->Channel, hz);
+    } else {
+      lib->SetFrequency(e->Channel, hz);
+    }
     const int actual = lib->GetFrequency(e->Channel);
     if (actual > 0) e->TimeScale = static_cast<float>(e->Frequency) / static_cast<float>(actual);
   }

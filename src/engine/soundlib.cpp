@@ -15,6 +15,7 @@
 #include "engine/SampleRecording.h"
 #include "engine/SoundDevices.h"
 #include "engine/SoundStream.h"
+#include "engine/StreamVoice.h"
 
 namespace spinwave {
 
@@ -60,6 +61,8 @@ struct Channel {
   std::atomic<int> volume{255};
   std::atomic<int> pan{kStereoPan};
   std::atomic<int> frequency{44100};
+  std::atomic<int> keyFrequency{0};  // keylock: the frequency whose key the stream keeps (0 = off)
+  std::atomic<std::uint64_t> rateKey{0};  // frequency << 32 | keyFrequency, as the mixer reads them
   std::atomic<float> levelLeft{0};
   std::atomic<float> levelRight{0};
   std::atomic<std::int64_t> samplePosition{0};
@@ -71,7 +74,9 @@ struct Channel {
   SoundStream* stream = nullptr;
   SoundSample* sample = nullptr;
 
-  // Mixer state.
+  // Mixer state. A stream plays through its voice (created on the control side at the first
+  // Stream_Play); a sample through the libsamplerate state.
+  std::unique_ptr<StreamVoice> voice;
   SRC_STATE* src = nullptr;
   std::vector<float> in = std::vector<float>(kInputFrames * 2);
   std::size_t inCount = 0;
@@ -121,6 +126,7 @@ struct SoundLib::Impl {
   std::atomic<bool> clockQuit{false};
 
   // Owned objects.
+  std::shared_ptr<DecoderSignal> decoderSignal = std::make_shared<DecoderSignal>();
   std::vector<std::shared_ptr<SoundStream>> streams;
   std::vector<std::unique_ptr<SoundSample>> samples;
   std::vector<std::unique_ptr<SoundDspUnit>> dspUnits;
@@ -330,63 +336,68 @@ struct SoundLib::Impl {
   }
 
   // --- Mixer (never blocks, allocates or locks) ------------------------------------------------
-  int PullStream(Channel& c, SoundStream& s, int frames, int frequency) {
-    if (s.SyncGeneration()) {
-      src_reset(c.src);
-      c.inCount = 0;
+  int PullStream(Channel& c, SoundStream& s, int frames) {
+    StreamVoice& voice = *c.voice;
+    if (s.SyncGeneration()) voice.Restart();
+    // Top the channel's window up from the stream's ring.
+    VoiceWindow& w = voice.Window();
+    SoundStream::PullResult result = SoundStream::PullResult::Data;
+    if (!w.ended) {
+      std::int64_t room = voice.MakeRoom();
+      while (room > 0) {
+        const std::size_t got =
+            s.Read(w.data.data() + w.count * 2, static_cast<std::size_t>(room), &result);
+        w.count += static_cast<std::int64_t>(got);
+        room -= static_cast<std::int64_t>(got);
+        if (result == SoundStream::PullResult::SeekPending) {
+          // The old position's audio is dropped; the new one starts once decoded.
+          return 0;
+        }
+        if (result == SoundStream::PullResult::End) w.ended = true;
+        if (got == 0) break;
+      }
     }
-    const double ratio = static_cast<double>(mixRate) / frequency;
-    int produced = 0;
     bool ended = false;
-    while (produced < frames) {
-      SoundStream::PullResult result = SoundStream::PullResult::Data;
-      const std::size_t space = kInputFrames - c.inCount;
-      std::size_t got = 0;
-      if (space > 0) {
-        got = s.Read(c.in.data() + c.inCount * 2, space, &result);
-        c.inCount += got;
-      }
-      if (result == SoundStream::PullResult::SeekPending) {
-        // The old position's audio is dropped; the new one starts once decoded.
-        c.inCount = 0;
-        src_reset(c.src);
-        break;
-      }
-      SRC_DATA d{};
-      d.data_in = c.in.data();
-      d.input_frames = static_cast<long>(c.inCount);
-      d.data_out = c.out.data() + produced * 2;
-      d.output_frames = frames - produced;
-      d.src_ratio = ratio;
-      d.end_of_input = result == SoundStream::PullResult::End ? 1 : 0;
-      if (src_process(c.src, &d) != 0) {
-        ended = true;
-        break;
-      }
-      const std::size_t used = static_cast<std::size_t>(d.input_frames_used);
-      if (used > 0) {
-        std::memmove(c.in.data(), c.in.data() + used * 2, (c.inCount - used) * 2 * sizeof(float));
-        c.inCount -= used;
-      }
-      produced += static_cast<int>(d.output_frames_gen);
-      if (d.output_frames_gen == 0) {
-        if (result == SoundStream::PullResult::End) {
-          ended = true;
-          break;
-        }
-        if (result == SoundStream::PullResult::Dry) {
-          underruns.fetch_add(1, std::memory_order_relaxed);
-          break;
-        }
-        if (got == 0 && used == 0) break;
-      }
-    }
-    s.PublishPlayed(s.played + static_cast<double>(produced) * frequency / mixRate);
+    const std::uint64_t rateKey = c.rateKey.load(std::memory_order_acquire);
+    const int produced = voice.Render(c.out.data(), frames, static_cast<int>(rateKey >> 32),
+                                      static_cast<int>(rateKey & 0xffffffffu), &ended);
+    if (produced < frames && !ended && result == SoundStream::PullResult::Dry)
+      underruns.fetch_add(1, std::memory_order_relaxed);
+    s.PublishPlayed(voice.Position());
     if (ended) {
       s.PublishEnd();
       c.finished.store(true, std::memory_order_release);
     }
     return produced;
+  }
+
+  int ClampFrequency(int hz) const {
+    // The resampler handles ratios up to 256 either way.
+    const int low = std::max(kMinFrequency, mixRate / 256 + 1);
+    const int high = std::min(kMaxFrequency, mixRate * 256);
+    return std::clamp(hz, low, high);
+  }
+
+  // Frequency and key frequency change together for the mixer (one word), so that no block
+  // plays a keylocked channel with the new tempo and the old key reference.
+  void SetRate(Channel& c, int frequency, int keyFrequency) {
+    c.frequency.store(frequency);
+    c.keyFrequency.store(keyFrequency);
+    c.rateKey.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(frequency)) << 32) |
+                        static_cast<std::uint32_t>(keyFrequency),
+                    std::memory_order_release);
+    RetargetVoice(c);
+  }
+
+  // The path of a stream channel follows its frequency and keylock (control side).
+  void RetargetVoice(Channel& c) {
+    if (!c.stream || !c.voice) return;
+    VoiceTarget t;
+    t.frequency = c.frequency.load();
+    t.keyFrequency = c.keyFrequency.load();
+    t.sourceRate = c.stream->SampleRate();
+    t.mixRate = mixRate;
+    c.voice->Retarget(t);
   }
 
   int PullSample(Channel& c, SoundSample& smp, int frames, int frequency) {
@@ -464,7 +475,7 @@ struct SoundLib::Impl {
       const int frequency = c.frequency.load(std::memory_order_relaxed);
       int produced = 0;
       if (c.stream) {
-        produced = PullStream(c, *c.stream, frames, frequency);
+        produced = PullStream(c, *c.stream, frames);
       } else if (c.sample) {
         produced = PullSample(c, *c.sample, frames, frequency);
       }
@@ -823,6 +834,7 @@ SoundStream* SoundLib::Stream_Open(const std::string& fileName, unsigned mode, i
     return nullptr;
   }
   auto stream = std::make_shared<SoundStream>(fileName, mode);
+  stream->SetSignal(m.decoderSignal);
   if (mode & kModeNonBlocking) {
     stream->OpenInBackground();
   } else if (stream->OpenBlocking() != kOpenReady) {
@@ -867,7 +879,9 @@ int SoundLib::Stream_Play(int channel, SoundStream* stream) {
   c->stream = s;
   c->volume.store(255);
   c->pan.store(kStereoPan);
-  c->frequency.store(s->SampleRate());
+  if (!c->voice) c->voice = std::make_unique<StreamVoice>();
+  c->voice->Start(VoiceTarget{s->SampleRate(), 0, s->SampleRate(), m.mixRate});
+  m.SetRate(*c, s->SampleRate(), 0);
   c->inUse.store(true);
   s->everPlayed = true;
   c->active.store(true, std::memory_order_seq_cst);
@@ -930,15 +944,20 @@ int SoundLib::Stream_GetBufferedMs(SoundStream* stream) {
 
 bool SoundLib::WaitForDecoders(int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  DecoderSignal& signal = *impl_->decoderSignal;
   for (;;) {
+    // Read the count first: progress made while we look is then not missed.
+    const std::uint64_t seen = signal.Count();
     {
       std::lock_guard lock(impl_->mutex);
       bool settled = true;
       for (auto& s : impl_->streams) settled = settled && s->Settled();
       if (settled) return true;
     }
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const auto now = Clock::now();
+    if (now >= deadline) return false;
+    // A decoder reports every step; the short bound covers a seek released by another caller.
+    signal.WaitChange(seen, std::min(deadline, now + std::chrono::milliseconds(20)));
   }
 }
 
@@ -976,10 +995,16 @@ bool SoundLib::SetFrequency(int channel, int hz) {
   std::lock_guard lock(impl_->mutex);
   Channel* c = impl_->FindChannel(channel);
   if (!c) return false;
-  // The resampler handles ratios up to 256 either way.
-  const int low = std::max(kMinFrequency, impl_->mixRate / 256 + 1);
-  const int high = std::min(kMaxFrequency, impl_->mixRate * 256);
-  c->frequency.store(std::clamp(hz, low, high));
+  impl_->SetRate(*c, impl_->ClampFrequency(hz), c->keyFrequency.load());
+  return true;
+}
+
+bool SoundLib::SetTempo(int channel, int hz) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c) return false;
+  const int f = impl_->ClampFrequency(hz);
+  impl_->SetRate(*c, f, c->keyFrequency.load() > 0 && c->stream ? f : 0);
   return true;
 }
 
@@ -987,6 +1012,20 @@ int SoundLib::GetFrequency(int channel) {
   std::lock_guard lock(impl_->mutex);
   Channel* c = impl_->FindChannel(channel);
   return c ? c->frequency.load() : 0;
+}
+
+bool SoundLib::SetKeyLock(int channel, int keyFrequency) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  if (!c || !c->stream) return false;
+  impl_->SetRate(*c, c->frequency.load(), std::max(keyFrequency, 0));
+  return true;
+}
+
+int SoundLib::GetKeyLock(int channel) {
+  std::lock_guard lock(impl_->mutex);
+  Channel* c = impl_->FindChannel(channel);
+  return c ? c->keyFrequency.load() : 0;
 }
 
 bool SoundLib::SetPaused(int channel, bool paused) {
@@ -1016,6 +1055,7 @@ bool SoundLib::IsPlaying(int channel) {
 bool SoundLib::GetCurrentLevels(int channel, float* left, float* right) {
   std::lock_guard lock(impl_->mutex);
   Channel* c = impl_->FindChannel(channel);
+  if (c && c->voice) c->voice->Collect();  // the deck clock asks every tick
   const bool silent = !c || c->finished.load() || c->paused.load();
   if (left) *left = silent ? 0.0f : c->levelLeft.load();
   if (right) *right = silent ? 0.0f : c->levelRight.load();

@@ -1,7 +1,7 @@
 // Spinwave's sound library: streams decoded by libmpg123 (MP3) and libsndfile (WAV, Ogg),
 // channels mixed at the mix rate
-// (44100 Hz stereo), playback rate through libsamplerate, DSP units, PortAudio output and
-// recording. Each deck component owns one instance; the instance's name ("fmod.dll", "fmod2.dll",
+// (44100 Hz stereo), playback rate through libsoxr (streams; libsamplerate for samples), keylock
+// through Rubber Band, DSP units, PortAudio output and recording. Each deck component owns one instance; the instance's name ("fmod.dll", "fmod2.dll",
 // ...) appears in its error texts and diagnostics.
 //
 // Threads: every operation may be called from any thread (the interface thread, the microphone
@@ -186,6 +186,17 @@ class SoundLib {
   // clamped to 200..705600. GetFrequency reads back the rate in effect (0 for an unknown one).
   bool SetFrequency(int channel, int hz);
   int GetFrequency(int channel);
+  // SetFrequency for a keylocked stream channel that is to keep the file's key at the new
+  // frequency (its key frequency becomes the new frequency in the same step); on any other
+  // channel the same as SetFrequency.
+  bool SetTempo(int channel, int hz);
+  // Keylock of a stream channel: with `keyFrequency` > 0 the channel's frequency sets only the
+  // tempo, and the key is the file's own key times frequency / keyFrequency (so it stays while
+  // the frequency equals keyFrequency and falls with it in a vinyl stop). 0 turns keylock off:
+  // the frequency sets tempo and key together, as a record. Switching is cross-faded, without a
+  // jump in position. False for an unknown channel or one that plays a sample.
+  bool SetKeyLock(int channel, int keyFrequency);
+  int GetKeyLock(int channel);  // the key frequency in effect, 0 = off
   bool SetPaused(int channel, bool paused);
   bool GetPaused(int channel);
   // True while the channel holds a source that has not ended (paused counts as playing).

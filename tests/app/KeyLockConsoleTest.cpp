@@ -40,7 +40,9 @@ TEST_F(ConsoleTest, KeyButtonsKeylockTheDecksAndAreKept) {
   ASSERT_GT(core->Deck(0).Open(a), 0);
   for (int t = 0; t < 5000 && core->Deck(0).State() == fsOpening; t += 10) core->Advance(10);
   core->Deck(0).SetPitch(108000);
-  if (core->Deck(0).State() != fsPlaying) ASSERT_TRUE(core->Deck(0).Play());
+  if (core->Deck(0).State() != fsPlaying) {
+    ASSERT_TRUE(core->Deck(0).Play());
+  }
   ASSERT_EQ(static_cast<int>(core->Deck(0).State()), static_cast<int>(fsPlaying));
   const FMOD_File* e = TFMODJingle::GetFileEntry(core->Deck(0).Index());
   ASSERT_TRUE(e && e->Channel >= 0);

@@ -514,20 +514,24 @@ bool PlaylistModel::RowPending(int row) const {
 
 void PlaylistModel::FinishFilling() {
   if (pending_.empty()) return;
-  if (filler_ && filler_->Running()) filler_->Finish();
-  // Whatever the worker did not bring (it was stopped) is read here.
+  // What the worker read is taken; the rest is read here, at the console's own priority (the
+  // worker yields to everything else and would keep a save waiting on a busy machine).
+  if (filler_ && filler_->Running()) ApplyResults(filler_->Stop());
   if (!pending_.empty() && nowReader_) {
+    // In the order of the rows, each file once.
     std::vector<TrackReadResult> rest;
-    for (const std::string& file : pending_) {
+    std::unordered_set<std::string> read;
+    for (int t = 0; t < table_.RowCount(); ++t) {
+      std::string file(table_.TableCell(plFile, t));
+      if (!pending_.count(file) || !read.insert(file).second) continue;
       TrackReadResult r;
-      r.path = file;
-      r.ok = nowReader_->Read(file, r.info, &r.error);
+      r.path = std::move(file);
+      r.ok = nowReader_->Read(r.path, r.info, &r.error);
       rest.push_back(std::move(r));
     }
     ApplyResults(rest);
-    FillEnded();
   }
-  pending_.clear();
+  FillEnded();
 }
 
 bool PlaylistModel::FillRowNow(int row) {

@@ -43,6 +43,16 @@ void TrackInfoFiller::Cancel() {
   running_ = false;
 }
 
+std::vector<TrackReadResult> TrackInfoFiller::Stop() {
+  StopWorker();
+  std::vector<TrackReadResult> results;
+  std::lock_guard lock(mutex_);
+  results.swap(ready_);
+  drainPosted_ = false;
+  running_ = false;
+  return results;
+}
+
 void TrackInfoFiller::Finish() {
   if (!running_) return;
   if (worker_.joinable()) worker_.join();

@@ -52,6 +52,10 @@ class TrackInfoFiller : public QObject {
   // Waits until the worker read every file, then hands over what is left (batchRead, then
   // finished) before returning.
   void Finish();
+  // Stops the worker at the next file and returns what it read and had not handed over; no
+  // batch or finished signal of the run follows. (The caller reads the rest itself, at its
+  // own priority, instead of waiting for a worker that yields to everything else.)
+  std::vector<TrackReadResult> Stop();
   bool Running() const { return running_; }
   // Distinct files of the run, and how many of them were handed over.
   int Total() const { return total_; }

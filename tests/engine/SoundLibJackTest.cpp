@@ -105,9 +105,11 @@ TEST(SoundLibJackTest, TwoDecksPlayThroughAJackServerInRealTime) {
                 decks[static_cast<size_t>(i)].lib()->GetCPUUsage());
     EXPECT_NEAR(streamMs, wallMs, wallMs * 0.01 + xrunSlackMs) << "time runs at the right rate";
     // The stream moves on by what the server took, give or take the blocks in between (two
-    // periods of 1024 frames, 46 ms): never more, and less only by cycles lost to xruns.
-    EXPECT_LE(streamMs, jackMs + 50.0) << "time follows what the device consumed";
-    EXPECT_GE(streamMs, jackMs - 50.0 - xrunSlackMs) << "time follows what the device consumed";
+    // periods of 1024 frames, 46 ms), the deck clock's 10 ms steps and the moments between
+    // reading the server's clock and the decks' times, which a loaded machine stretches (83 ms
+    // seen with two test suites running): within 100 ms, and less only by cycles lost to xruns.
+    EXPECT_LE(streamMs, jackMs + 100.0) << "time follows what the device consumed";
+    EXPECT_GE(streamMs, jackMs - 100.0 - xrunSlackMs) << "time follows what the device consumed";
     EXPECT_EQ(decks[static_cast<size_t>(i)].lib()->GetUnderruns(), 0) << "the decoder kept up";
     EXPECT_EQ(decks[static_cast<size_t>(i)].component->GetFileState(decks[static_cast<size_t>(i)].entry), fsPlaying);
     float left = 0, right = 0;
